@@ -1,0 +1,54 @@
+// The installable message-box handler and its stderr default.
+#include "zip/Prompts.h"
+
+#include <iostream>
+#include <mutex>
+#include <utility>
+
+namespace zip {
+
+namespace {
+std::mutex& HandlerMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+
+MsgResult DefaultHandler(const std::string& text, const std::string& caption, MsgKind,
+                         MsgButtons buttons) {
+  std::cerr << caption << ": " << text << '\n';
+  switch (buttons) {
+    case MsgButtons::OK:
+      return MsgResult::OK;
+    case MsgButtons::YesNo:
+      return MsgResult::No;
+    case MsgButtons::OKCancel:
+    case MsgButtons::YesNoCancel:
+      break;
+  }
+  return MsgResult::Cancel;
+}
+}  // namespace
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+  std::lock_guard lock(HandlerMutex());
+  Handler() = std::move(handler);
+}
+
+MsgResult ShowMessageBox(const std::string& text, const std::string& caption, MsgKind kind,
+                         MsgButtons buttons) {
+  MessageBoxHandler handler;
+  {
+    // Called outside the lock so a handler may itself install another handler.
+    std::lock_guard lock(HandlerMutex());
+    handler = Handler();
+  }
+  if (!handler) return DefaultHandler(text, caption, kind, buttons);
+  return handler(text, caption, kind, buttons);
+}
+
+}  // namespace zip
