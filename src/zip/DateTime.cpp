@@ -6,8 +6,8 @@ namespace zip {
 namespace chr = std::chrono;
 
 std::optional<DateTime> DateTime::FromParts(const DateParts& p) {
-  if (p.hour < 0 || p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 ||
-      p.second > 59 || p.month < 1 || p.month > 12 || p.day < 1 || p.year < 1 || p.year > 9999)
+  if (p.hour < 0 || p.hour > 23 || p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59 ||
+      p.month < 1 || p.month > 12 || p.day < 1 || p.year < 1 || p.year > 9999)
     return std::nullopt;
   chr::year_month_day ymd{chr::year{p.year}, chr::month{static_cast<unsigned>(p.month)},
                           chr::day{static_cast<unsigned>(p.day)}};
@@ -16,7 +16,9 @@ std::optional<DateTime> DateTime::FromParts(const DateParts& p) {
   return DateTime(days + chr::hours{p.hour} + chr::minutes{p.minute} + chr::seconds{p.second});
 }
 
-DateTime DateTime::Now() { return FromTimeT(std::time(nullptr)); }
+DateTime DateTime::Now() {
+  return FromTimeT(std::time(nullptr));
+}
 
 DateTime DateTime::FromTimeT(std::time_t t) {
   std::tm tm{};
@@ -43,13 +45,17 @@ DateParts DateTime::Parts() const {
   auto days = chr::floor<chr::days>(value_);
   chr::year_month_day ymd{days};
   chr::hh_mm_ss hms{value_ - days};
-  return DateParts{static_cast<int>(ymd.year()), static_cast<int>(unsigned(ymd.month())),
-                   static_cast<int>(unsigned(ymd.day())), static_cast<int>(hms.hours().count()),
+  return DateParts{static_cast<int>(ymd.year()),
+                   static_cast<int>(unsigned(ymd.month())),
+                   static_cast<int>(unsigned(ymd.day())),
+                   static_cast<int>(hms.hours().count()),
                    static_cast<int>(hms.minutes().count()),
                    static_cast<int>(hms.seconds().count())};
 }
 
-DateTime DateTime::DatePart() const { return DateTime(chr::floor<chr::days>(value_)); }
+DateTime DateTime::DatePart() const {
+  return DateTime(chr::floor<chr::days>(value_));
+}
 
 int DateTime::WeekDay() const {
   return static_cast<int>(chr::weekday{chr::floor<chr::days>(value_)}.c_encoding());

@@ -10,7 +10,7 @@ struct DosFields {
 
 DosFields Split(std::uint32_t dos) {
   std::uint32_t date = dos >> 16, time = dos & 0xFFFF;
-  return DosFields{(date >> 9) & 0x7F, (date >> 5) & 0x0F, date & 0x1F,
+  return DosFields{(date >> 9) & 0x7F,  (date >> 5) & 0x0F, date & 0x1F,
                    (time >> 11) & 0x1F, (time >> 5) & 0x3F, time & 0x1F};
 }
 

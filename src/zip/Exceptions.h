@@ -13,11 +13,11 @@ class Exception : public std::runtime_error {
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
 
-#define OVZ_DECLARE_ERROR(Name, DefaultText)                               \
-  class Name : public Exception {                                          \
-   public:                                                                 \
-    Name() : Exception(DefaultText) {}                                     \
-    explicit Name(const std::string& message) : Exception(message) {}      \
+#define OVZ_DECLARE_ERROR(Name, DefaultText)                          \
+  class Name : public Exception {                                     \
+   public:                                                            \
+    Name() : Exception(DefaultText) {}                                \
+    explicit Name(const std::string& message) : Exception(message) {} \
   };
 
 // Errors of the archive library.

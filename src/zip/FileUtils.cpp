@@ -89,7 +89,8 @@ bool CopyBytes(const std::string& source, const std::string& target, std::int64_
 }
 
 bool SameFileSystem(const std::string& source, const std::string& target) {
-  struct stat src {}, dst {};
+  struct stat src {};
+  struct stat dst {};
   std::string folder = ExtractFilePath(target);
   if (folder.empty()) folder = ".";
   return ::stat(source.c_str(), &src) == 0 && ::stat(folder.c_str(), &dst) == 0 &&
@@ -188,9 +189,13 @@ bool MoveOrCopyFile(const std::string& source, const std::string& target) {
   return ok;
 }
 
-std::string ShortPathName(const std::string& path) { return path; }
+std::string ShortPathName(const std::string& path) {
+  return path;
+}
 
-std::string OemRoundTrip(const std::string& name) { return name; }
+std::string OemRoundTrip(const std::string& name) {
+  return name;
+}
 
 bool FileExists(const std::string& name) {
   struct stat st {};
@@ -203,7 +208,9 @@ std::int64_t FileSizeOf(const std::string& name) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-bool DeleteFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }
+bool DeleteFile(const std::string& name) {
+  return ::unlink(name.c_str()) == 0;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;

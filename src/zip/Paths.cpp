@@ -4,7 +4,9 @@
 namespace zip {
 
 namespace {
-bool IsWindows(PathStyle style) { return kWindowsPaths || style == PathStyle::Windows; }
+bool IsWindows(PathStyle style) {
+  return kWindowsPaths || style == PathStyle::Windows;
+}
 
 std::size_t LastDelimiter(std::string_view path, PathStyle style) {
   for (std::size_t i = path.size(); i > 0; --i) {

@@ -19,7 +19,9 @@ struct TSearchData::Handle {
   }
 };
 
-void TSearchData::HandleCloser::operator()(Handle* handle) const { delete handle; }
+void TSearchData::HandleCloser::operator()(Handle* handle) const {
+  delete handle;
+}
 
 namespace {
 // What a directory record stands for, following a symbolic link to its target.
@@ -49,7 +51,9 @@ EntryInfo Classify(int dirFd, const dirent& entry) {
   return {EntryKind::File, static_cast<std::int64_t>(st.st_size)};
 }
 
-bool HasExtension(const std::string& name) { return name.find('.') != std::string::npos; }
+bool HasExtension(const std::string& name) {
+  return name.find('.') != std::string::npos;
+}
 }  // namespace
 
 TSearchData::TSearchData(const std::string& directory, const std::string& mask)

@@ -15,7 +15,9 @@ TS_BufferStream::TS_BufferStream(TStream* stream, int bufferSize, bool flushOnDe
       buffer_(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : kZipBufferSize)),
       flushOnDestroy_(flushOnDestroy) {}
 
-TS_BufferStream::~TS_BufferStream() { CloseBuffer(); }
+TS_BufferStream::~TS_BufferStream() {
+  CloseBuffer();
+}
 
 void TS_BufferStream::CloseBuffer() {
   if (!stream_) return;
@@ -107,10 +109,17 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin) {
   std::int64_t logical = LogicalPosition();
   std::int64_t target;
   switch (origin) {
-    case soBeginning: target = offset; break;
-    case soCurrent: target = logical + offset; break;
-    case soEnd: target = Size() - (offset < 0 ? -offset : offset); break;
-    default: throw Exception("Invalid seek origin (" + std::to_string(origin) + ")");
+    case soBeginning:
+      target = offset;
+      break;
+    case soCurrent:
+      target = logical + offset;
+      break;
+    case soEnd:
+      target = Size() - (offset < 0 ? -offset : offset);
+      break;
+    default:
+      throw Exception("Invalid seek origin (" + std::to_string(origin) + ")");
   }
   if (target == logical) return target;
   if (state_ == bsWriting && !FlushBuffer()) throw Exception("Seek failed: cannot write buffer");
@@ -141,11 +150,13 @@ TLFNFileStream::TLFNFileStream(const std::string& fileName, int bufferSize, bool
     : TLFNFileStream(std::make_unique<TFileStream>(fileName, mode), bufferSize, flushOnClose,
                      mode) {}
 
-TLFNFileStream::TLFNFileStream(std::unique_ptr<TFileStream> file, int bufferSize,
-                               bool flushOnClose, unsigned mode)
+TLFNFileStream::TLFNFileStream(std::unique_ptr<TFileStream> file, int bufferSize, bool flushOnClose,
+                               unsigned mode)
     : TS_BufferStream(file.get(), bufferSize, flushOnClose && (mode & 3) != 0),
       file_(std::move(file)) {}
 
-TLFNFileStream::~TLFNFileStream() { CloseBuffer(); }
+TLFNFileStream::~TLFNFileStream() {
+  CloseBuffer();
+}
 
 }  // namespace zip

@@ -20,7 +20,9 @@ std::int64_t TStream::Size() {
   return size;
 }
 
-void TStream::SetSize(std::int64_t) { throw EStreamError("Stream does not support resizing"); }
+void TStream::SetSize(std::int64_t) {
+  throw EStreamError("Stream does not support resizing");
+}
 
 void TStream::ReadBuffer(void* buffer, std::int64_t count) {
   if (count > 0 && Read(buffer, count) != count) throw EStreamError("Stream read error");
@@ -91,8 +93,9 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode)
       throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
     return;
   }
-  int flags = (mode & 3) == fmOpenWrite ? O_WRONLY : (mode & 3) == fmOpenReadWrite ? O_RDWR
-                                                                                   : O_RDONLY;
+  int flags = (mode & 3) == fmOpenWrite       ? O_WRONLY
+              : (mode & 3) == fmOpenReadWrite ? O_RDWR
+                                              : O_RDONLY;
   handle_ = ::open(fileName.c_str(), flags | O_CLOEXEC);
   if (handle_ >= 0) {
     struct stat st {};

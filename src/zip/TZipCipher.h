@@ -49,8 +49,7 @@ class TZipCipher {
                                     std::int64_t& remainingCompressed);
   // Builds the encrypted 12-byte header for an entry with the given CRC: InitKeys, ten random
   // bytes, then the CRC's bits 16-23 and 24-31, all through EncryptByte.
-  void MakeEncryptionHeader(const std::string& password, std::uint32_t crc,
-                            std::uint8_t* header);
+  void MakeEncryptionHeader(const std::string& password, std::uint32_t crc, std::uint8_t* header);
 };
 
 // The byte a decrypted header must end with: the high byte of the DOS time for entries with a

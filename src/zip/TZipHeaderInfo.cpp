@@ -31,9 +31,12 @@ void ApplyZip64Extra(std::string_view extra, const Zip64Values& wanted, TZipHead
     if (!r.Ok()) return;
     if (id != kZip64ExtraId) continue;
     ByteReader z(body.data(), body.size());
-    if (wanted.uncompressed && z.Remaining() >= 8) e.UncompressedSize = static_cast<std::int64_t>(z.U64());
-    if (wanted.compressed && z.Remaining() >= 8) e.CompressedSize = static_cast<std::int64_t>(z.U64());
-    if (wanted.offset && z.Remaining() >= 8) e.LocalHeaderOffset = static_cast<std::int64_t>(z.U64());
+    if (wanted.uncompressed && z.Remaining() >= 8)
+      e.UncompressedSize = static_cast<std::int64_t>(z.U64());
+    if (wanted.compressed && z.Remaining() >= 8)
+      e.CompressedSize = static_cast<std::int64_t>(z.U64());
+    if (wanted.offset && z.Remaining() >= 8)
+      e.LocalHeaderOffset = static_cast<std::int64_t>(z.U64());
     if (wanted.disk && z.Remaining() >= 4) e.DiskNumberStart = z.U32();
     return;
   }
@@ -46,8 +49,8 @@ std::uint32_t Clip32(std::int64_t v) {
 // Reads exactly n bytes into out; false on a short read.
 bool ReadExact(TStream& stream, std::string& out, std::size_t n) {
   out.resize(n);
-  return n == 0 || stream.Read(out.data(), static_cast<std::int64_t>(n)) ==
-                       static_cast<std::int64_t>(n);
+  return n == 0 ||
+         stream.Read(out.data(), static_cast<std::int64_t>(n)) == static_cast<std::int64_t>(n);
 }
 }  // namespace
 
@@ -261,8 +264,10 @@ bool TZipHeaderInfo::ReadCentralFromStream(TStream*& stream, const TNextVolumeFu
   InternalAttributes = internal;
   ExternalAttributes = external;
   LocalHeaderOffset = offset;
-  ApplyZip64Extra(extra, {usize == kZip64Marker32, csize == kZip64Marker32,
-                          offset == kZip64Marker32, disk == kZip64Marker16}, *this);
+  ApplyZip64Extra(extra,
+                  {usize == kZip64Marker32, csize == kZip64Marker32, offset == kZip64Marker32,
+                   disk == kZip64Marker16},
+                  *this);
   SplitName(decoded);
   comment_.reset();
   FileCommentLength = commentLen;

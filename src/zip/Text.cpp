@@ -3,8 +3,12 @@
 
 namespace zip {
 
-char UpCaseChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char LowCaseChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char UpCaseChar(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char LowCaseChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string UpperCase(std::string_view s) {
   std::string r(s);
@@ -29,13 +33,17 @@ int CompareText(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameText(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) {
+  return CompareText(a, b) == 0;
+}
 
 std::string RightPart(std::string_view s, std::size_t n) {
   return std::string(n >= s.size() ? s : s.substr(s.size() - n));
 }
 
-std::string LeftPart(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)); }
+std::string LeftPart(std::string_view s, std::size_t n) {
+  return std::string(s.substr(0, n));
+}
 
 std::string Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();

@@ -20,8 +20,8 @@ inline constexpr int kZip64LocatorSize = 20;
 inline constexpr int kMaxCommentLength = 65535;
 
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;
-inline constexpr std::uint16_t kFlagMaximum = 0x0002;   // deflated at level 8 or 9
-inline constexpr std::uint16_t kFlagFast = 0x0004;      // deflated at level 1 or 2
+inline constexpr std::uint16_t kFlagMaximum = 0x0002;  // deflated at level 8 or 9
+inline constexpr std::uint16_t kFlagFast = 0x0004;     // deflated at level 1 or 2
 inline constexpr std::uint16_t kFlagDataDescriptor = 0x0008;
 
 inline constexpr std::uint16_t kMethodStored = 0;

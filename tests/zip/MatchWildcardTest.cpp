@@ -87,6 +87,9 @@ const MatchCase kCases[] = {
     {"*<!b>c", "abc", false},
     {"*<^a-c>", "xyz", true},
     {"*<^a-c>", "xbz", false},
+    {"*<a->", "a-a", true},        // ">" closes the set rather than ending a range
+    {"*<!a>c*<b>", "xcbb", true},  // the second set is not negated
+    {"*<!a>c*<b>", "xcab", false},
     // A failed attempt at the rest clears the star set, so later skipped bytes go unchecked.
     {"*<b>c", "bcac", true},
     // When the rest is never found the scan resumes one byte on in both strings; a short text can
