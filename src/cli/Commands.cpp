@@ -1,6 +1,9 @@
 // The commands of ovaruz-cli and its help text.
 #include "cli/Commands.h"
 
+#include "cli/ArchiveCommands.h"
+#include "cli/Args.h"
+
 namespace cli {
 
 namespace {
@@ -9,11 +12,21 @@ const char kUsage[] =
     "\n"
     "Tessaly VIR Ovaruz command-line tool: ZIP archives and backup projects.\n"
     "\n"
+    "Archive commands:\n"
+    "  list ARCHIVE [--sort none|name|filename|directory|date|packed|size|rate] [--tsv]\n"
+    "      list the entries (archive order by default; --tsv: tab-separated columns name,\n"
+    "      size, packed, method, crc32, modified, encrypted)\n"
+    "  test ARCHIVE [--password P | --password-file FILE]\n"
+    "      decode every entry without writing and check its CRC\n"
+    "  extract ARCHIVE DEST [--password P | --password-file FILE]\n"
+    "          [--overwrite never|always|newer|older|prompt] [--flat] [--root DIR] [PATTERN...]\n"
+    "      extract the entries (or those matching a PATTERN) below DEST\n"
+    "\n"
     "Options:\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
-    "Commands are added as the library grows; run with --help to see what this build offers.\n";
+    "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -29,6 +42,15 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   if (cmd == "-V" || cmd == "--version") {
     out << "ovaruz-cli " << OVARUZ_VERSION << "\n";
     return 0;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  try {
+    if (cmd == "list") return ListCommand(rest, out, err);
+    if (cmd == "test") return TestCommand(rest, out, err);
+    if (cmd == "extract") return ExtractCommand(rest, out, err);
+  } catch (const UsageError& e) {
+    err << "ovaruz-cli " << cmd << ": " << e.what() << "\nRun 'ovaruz-cli --help' for usage.\n";
+    return 2;
   }
   err << "ovaruz-cli: unknown command '" << cmd << "'\n" << kUsage;
   return 2;

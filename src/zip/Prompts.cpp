@@ -1,4 +1,4 @@
-// The installable message-box handler and its stderr default.
+// The installable message-box and file-dialog handlers and their defaults.
 #include "zip/Prompts.h"
 
 #include <iostream>
@@ -49,6 +49,28 @@ MsgResult ShowMessageBox(const std::string& text, const std::string& caption, Ms
   }
   if (!handler) return DefaultHandler(text, caption, kind, buttons);
   return handler(text, caption, kind, buttons);
+}
+
+namespace {
+FileDialogHandler& DialogHandler() {
+  static FileDialogHandler handler;
+  return handler;
+}
+}  // namespace
+
+void SetFileDialogHandler(FileDialogHandler handler) {
+  std::lock_guard lock(HandlerMutex());
+  DialogHandler() = std::move(handler);
+}
+
+std::optional<std::string> AskForPath(const FileDialogRequest& request) {
+  FileDialogHandler handler;
+  {
+    std::lock_guard lock(HandlerMutex());
+    handler = DialogHandler();
+  }
+  if (!handler) return std::nullopt;
+  return handler(request);
 }
 
 }  // namespace zip

@@ -1,8 +1,9 @@
-// The library's message-box seam: the library asks questions and reports errors through an
-// installable handler, so it needs no GUI and tests can record and answer the messages.
+// The library's dialog seam: message boxes and file or folder choices go through installable
+// handlers, so the library needs no GUI and tests can record and answer them.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace zip {
@@ -24,5 +25,19 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // for the default answers). Safe to call from any thread.
 MsgResult ShowMessageBox(const std::string& text, const std::string& caption, MsgKind kind,
                          MsgButtons buttons);
+
+// A file-open or folder choice: title, filter ("Name|*.ext|..."), initial folder. The answer is
+// the chosen path, or nothing when the user cancels.
+struct FileDialogRequest {
+  enum class Kind { OpenFile, Folder } kind = Kind::OpenFile;
+  std::string title;
+  std::string filter;
+  std::string initialDir;
+};
+using FileDialogHandler = std::function<std::optional<std::string>(const FileDialogRequest&)>;
+
+// Installs the handler used by AskForPath; an empty handler restores the default, which cancels.
+void SetFileDialogHandler(FileDialogHandler handler);
+std::optional<std::string> AskForPath(const FileDialogRequest& request);
 
 }  // namespace zip

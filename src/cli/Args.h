@@ -1,0 +1,34 @@
+// A small command-line argument scanner for ovaruz-cli: options with values, flags, positionals.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// A usage error: the command line is wrong (exit status 2).
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+class Args {
+ public:
+  // valueOptions take a value ("--sort name" or "--sort=name"); flagOptions take none.
+  // Throws UsageError for an unknown option or a missing value.
+  Args(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+       const std::vector<std::string>& flagOptions);
+
+  std::optional<std::string> Value(const std::string& option) const;
+  bool Flag(const std::string& option) const;
+  const std::vector<std::string>& Positional() const { return positional_; }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> values_;
+  std::vector<std::string> flags_;
+  std::vector<std::string> positional_;
+};
+
+}  // namespace cli
