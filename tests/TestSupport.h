@@ -65,6 +65,20 @@ inline bool HaveTool(const std::string& tool) {
   return RunCommand("command -v " + tool + " >/dev/null").status == 0;
 }
 
+// Quotes a string for the shell.
+inline std::string ShellQuote(const std::string& s) {
+  std::string r = "'";
+  for (char c : s) r += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return r + "'";
+}
+
+#ifdef OVARUZ_CLI
+// Runs ovaruz-cli with the given (already quoted) arguments.
+inline CommandResult RunCli(const std::string& args) {
+  return RunCommand(ShellQuote(OVARUZ_CLI) + " " + args);
+}
+#endif
+
 // The shared fixture folder; empty when it is absent (the caller skips, or fails under CI=true).
 inline std::string FixturesDir() {
   std::string dir = OVARUZ_FIXTURES;

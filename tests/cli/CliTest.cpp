@@ -1,0 +1,45 @@
+// ovaruz-cli as a user runs it: help, version, usage errors, error lines for unreadable archives.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+
+using testsupport::RunCli;
+using testsupport::ShellQuote;
+
+TEST(Cli, HelpVersionAndUsageErrors) {
+  auto help = RunCli("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("extract ARCHIVE DEST"), std::string::npos);
+  auto version = RunCli("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.output.rfind("ovaruz-cli ", 0), 0u);
+  for (const char* args : {"", "frobnicate", "list", "list a.zip --sort sideways", "extract a.zip",
+                           "extract a.zip d --overwrite sometimes", "test --bogus x"}) {
+    auto r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << args << "\n" << r.output;
+  }
+}
+
+TEST(Cli, UnreadableArchivesGiveOneErrorLine) {
+  testsupport::TempDir tmp;
+  testsupport::WriteFile(tmp / "text.zip", "this is not an archive at all");
+  struct Case {
+    std::string path;
+    const char* text;
+  };
+  const Case cases[] = {
+      {tmp / "missing.zip", "Cannot open file"},
+      {tmp / "text.zip", "Not a valid zip file!"},
+  };
+  for (const auto& c : cases) {
+    for (const char* cmd : {"list", "test"}) {
+      auto r = RunCli(std::string(cmd) + " " + ShellQuote(c.path));
+      EXPECT_EQ(r.status, 1) << r.output;
+      EXPECT_NE(r.output.find(c.text), std::string::npos) << r.output;
+      EXPECT_NE(r.output.find(c.path), std::string::npos) << r.output;
+      EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    }
+  }
+}

@@ -1,0 +1,97 @@
+// Builds small archives in memory for the reader's tests, through the library's own record
+// writers: stored or deflated entries, encryption, comments, and raw bytes for damage.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "zip/Crc32.h"
+#include "zip/TEndCentral.h"
+#include "zip/TStream.h"
+#include "zip/TZipCipher.h"
+#include "zip/TZipHeaderInfo.h"
+#include "zip/ZipFormat.h"
+#include "zip/Zlib.h"
+
+namespace testsupport {
+
+struct EntrySpec {
+  std::string name;  // "dir/" for a directory entry
+  std::string data;
+  bool deflate = false;
+  std::string password;
+  std::string comment;
+  std::uint32_t dos = 0x5A8B6C2A;  // 2025-04-11 13:33:20
+  std::uint16_t method = 0xFFFF;   // forces a method number when set
+};
+
+class TestArchive {
+ public:
+  TestArchive& Add(const EntrySpec& spec) {
+    auto e = std::make_unique<zip::TZipHeaderInfo>();
+    std::string dir =
+        spec.name.back() == '/' ? spec.name : spec.name.substr(0, spec.name.rfind('/') + 1);
+    e->SetDirectory(dir);
+    e->SetFileName(spec.name.substr(dir.size()));
+    std::string body = spec.data;
+    if (spec.deflate) body = Deflate(spec.data);
+    e->CompressionMethod = spec.method != 0xFFFF ? spec.method
+                           : spec.deflate        ? zip::kMethodDeflated
+                                                 : zip::kMethodStored;
+    e->DateTime = spec.dos;
+    e->CRC32 = zip::Crc32Of(spec.data.data(), spec.data.size());
+    e->UncompressedSize = static_cast<std::int64_t>(spec.data.size());
+    std::string header;
+    if (!spec.password.empty()) {
+      e->Flag |= zip::kFlagEncrypted;
+      zip::TZipCipher c;
+      std::uint8_t h[zip::kEncryptionHeaderSize];
+      c.MakeEncryptionHeader(spec.password, e->CRC32, h);
+      c.EncryptBuffer(body.data(), body.size());
+      header.assign(reinterpret_cast<char*>(h), sizeof h);
+    }
+    e->CompressedSize = static_cast<std::int64_t>(header.size() + body.size());
+    if (!spec.comment.empty()) e->SetFileComment(spec.comment);
+    e->SaveLocalToStream(out_);
+    out_.WriteBuffer(header.data(), static_cast<std::int64_t>(header.size()));
+    out_.WriteBuffer(body.data(), static_cast<std::int64_t>(body.size()));
+    entries_.push_back(std::move(e));
+    return *this;
+  }
+
+  // Writes the central directory and end record; returns the archive's bytes.
+  std::string Finish(const std::string& comment = "") {
+    zip::TEndCentral end;
+    end.CentralDirectoryOffset = out_.Position();
+    for (auto& e : entries_) e->SaveCentralToStream(out_);
+    end.CentralDirectorySize = out_.Position() - end.CentralDirectoryOffset;
+    end.TotalEntries = end.EntriesThisDisk = entries_.size();
+    end.SetComment(comment);
+    end.SaveToStream(out_);
+    centralOffset_ = end.CentralDirectoryOffset;
+    return std::string(out_.Data().begin(), out_.Data().end());
+  }
+  std::int64_t CentralOffset() const { return centralOffset_; }
+
+  static std::string Deflate(const std::string& data) {
+    zip::RawDeflater d(6);
+    std::string out(data.size() + data.size() / 10 + 64, '\0');
+    std::size_t used = 0, made = 0;
+    while (!d.Deflate(reinterpret_cast<const std::uint8_t*>(data.data()) + used, data.size() - used,
+                      used, true, reinterpret_cast<std::uint8_t*>(out.data()) + made,
+                      out.size() - made, made)) {
+      out.resize(out.size() * 2);
+    }
+    out.resize(made);
+    return out;
+  }
+
+ private:
+  zip::TMemoryStream out_;
+  std::vector<std::unique_ptr<zip::TZipHeaderInfo>> entries_;
+  std::int64_t centralOffset_ = 0;
+};
+
+}  // namespace testsupport
