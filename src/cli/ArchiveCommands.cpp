@@ -214,26 +214,31 @@ int ExtractCommand(const std::vector<std::string>& argv, std::ostream& out, std:
       out << "skipped: " << name << " (" << kWhy[reason] << ")\n";
       if (reason != zip::srNotOverwritten) ++failures;
     };
+    // Messages the library shows (an unknown method, the overwrite question) are answered here;
+    // a message about an entry becomes the reason printed for it.
+    std::string lastMessage;
     reader.OnBadCRC = [&](zip::TZipReader& r, std::uint32_t, std::uint32_t, int index) {
-      out << "failed: " << StoredName(r.Entry(index)) << " (CRC error)\n";
+      out << "failed: " << StoredName(r.Entry(index)) << " ("
+          << (lastMessage.empty() ? "CRC error" : lastMessage) << ")\n";
+      lastMessage.clear();
       ++failures;
     };
-    if (mode == zip::Prompt) {
-      zip::SetMessageBoxHandler(
-          [](const std::string& text, const std::string&, zip::MsgKind, zip::MsgButtons buttons) {
-            if (buttons != zip::MsgButtons::YesNo) {
-              std::cerr << text << '\n';
-              return zip::MsgResult::OK;
-            }
-            std::cerr << text << " [y/N] " << std::flush;
-            std::string answer;
-            std::getline(std::cin, answer);
-            return (answer == "y" || answer == "Y" || answer == "yes") ? zip::MsgResult::Yes
-                                                                       : zip::MsgResult::No;
-          });
-    }
+    zip::SetMessageBoxHandler(
+        [&](const std::string& text, const std::string&, zip::MsgKind, zip::MsgButtons buttons) {
+          if (buttons != zip::MsgButtons::YesNo) {
+            lastMessage = text;
+            return zip::MsgResult::OK;
+          }
+          std::cerr << text << " [y/N] " << std::flush;
+          std::string answer;
+          std::getline(std::cin, answer);
+          return (answer == "y" || answer == "Y" || answer == "yes") ? zip::MsgResult::Yes
+                                                                     : zip::MsgResult::No;
+        });
+    struct RestoreHandler {
+      ~RestoreHandler() { zip::SetMessageBoxHandler({}); }
+    } restore;
     int count = reader.UnZip();
-    zip::SetMessageBoxHandler({});
     out << "extracted " << count << (count == 1 ? " entry" : " entries") << " to " << dest << '\n';
     return failures == 0 ? 0 : 1;
   });

@@ -18,6 +18,7 @@ void TEndCentral::Clear() {
   CommentLength = 0;
   CommentOffset = 0;
   CommentChanged = 0;
+  CentralDirectoryEnd = 0;
   comment_.reset();
 }
 
@@ -120,6 +121,7 @@ bool TEndCentral::FindInStream(TStream& stream) {
     CommentLength = r.U16();
     std::int64_t recordOffset = size - tail + i;
     CommentOffset = recordOffset + kEndCentralSize;
+    CentralDirectoryEnd = recordOffset;
     if (ThisDisk == kZip64Marker16 || CentralDirectoryDisk == kZip64Marker16 ||
         EntriesThisDisk == kZip64Marker16 || TotalEntries == kZip64Marker16 ||
         CentralDirectorySize == kZip64Marker32 || CentralDirectoryOffset == kZip64Marker32)
@@ -151,6 +153,7 @@ void TEndCentral::ReadZip64(TStream& stream, std::int64_t recordOffset) {
   TotalEntries = r.U64();
   CentralDirectorySize = static_cast<std::int64_t>(r.U64());
   CentralDirectoryOffset = static_cast<std::int64_t>(r.U64());
+  CentralDirectoryEnd = zip64Offset;
 }
 
 }  // namespace zip

@@ -29,6 +29,9 @@ class TEndCentral {
   std::uint16_t CommentLength;
   std::int64_t CommentOffset;  // where the comment begins, just after the fixed 22 bytes
   std::uint8_t CommentChanged;
+  // Where the central directory should end: the ZIP64 end record when there is one, else this
+  // record. Set by FindInStream.
+  std::int64_t CentralDirectoryEnd;
 
   // Initial values: the end signature, every number 0, no comment.
   void Clear();

@@ -46,7 +46,7 @@ bool TS_BufferStream::FillBuffer() {
 }
 
 bool TS_BufferStream::FlushBuffer() {
-  std::int64_t pending = current_ > 0 ? current_ : 0;
+  std::int64_t pending = state_ == bsWriting && current_ > 0 ? current_ : 0;
   std::int64_t written = pending > 0 ? stream_->Write(buffer_.data(), pending) : 0;
   current_ = 0;
   end_ = 0;

@@ -71,7 +71,7 @@ std::int64_t FindDataDescriptor(TStream& s, std::int64_t dataStart, std::int64_t
   // Each window also holds the 12 bytes before it and the 16 after it.
   for (std::int64_t base = dataStart; base < size; base += kWindow) {
     std::int64_t from = std::max(dataStart, base - 12);
-    std::int64_t n = std::min<std::int64_t>(size, base + kWindow + 16) - from;
+    std::int64_t n = std::min<std::int64_t>(size, base + kWindow + 24) - from;
     buf.resize(static_cast<std::size_t>(n));
     s.Seek(from, soBeginning);
     if (s.Read(buf.data(), n) != n) return -1;
@@ -86,6 +86,17 @@ std::int64_t FindDataDescriptor(TStream& s, std::int64_t dataStart, std::int64_t
         if (csize == pos - dataStart) {
           e.CRC32 = crc, e.CompressedSize = csize, e.UncompressedSize = usize;
           return pos + 16;
+        }
+        // The ZIP64 form carries 8-byte sizes.
+        if (pos + 24 <= from + n) {
+          ByteReader r64(at(pos + 4), 20);
+          crc = r64.U32();
+          auto csize64 = static_cast<std::int64_t>(r64.U64());
+          auto usize64 = static_cast<std::int64_t>(r64.U64());
+          if (csize64 == pos - dataStart) {
+            e.CRC32 = crc, e.CompressedSize = csize64, e.UncompressedSize = usize64;
+            return pos + 24;
+          }
         }
       }
       if ((sig == kLocalHeaderSignature || sig == kCentralHeaderSignature) &&
@@ -375,6 +386,7 @@ void TZipReader::ReadDirectory() {
     }
   }
   TStream* source = archive_.get();
+  std::int64_t localShift = 0;
   if (found) {
     currentVolume_ = auxiliary ? 0 : static_cast<int>(endCentral_.ThisDisk);
     // Drive letters and removable drives do not exist here: a volume number means block files.
@@ -389,6 +401,7 @@ void TZipReader::ReadDirectory() {
           SwitchToVolume(static_cast<int>(endCentral_.CentralDirectoryDisk) + 1);
         }
         source = archive_.get();
+        if (multiMode_ == mmNone) localShift = LocateCentralDirectory();
         source->Seek(endCentral_.CentralDirectoryOffset, soBeginning);
       }
     }
@@ -425,6 +438,7 @@ void TZipReader::ReadDirectory() {
       continue;
     }
     if (ok) {
+      entry->LocalHeaderOffset += localShift;
       TZipHeaderInfo* added = entry.get();
       bool duplicate = false;
       try {
@@ -482,6 +496,23 @@ void TZipReader::ReadDirectory() {
   volumeCount_ = static_cast<int>(endCentral_.ThisDisk) + 1;
   currentVolume_ = auxiliary ? 0 : static_cast<int>(endCentral_.ThisDisk);
   BuildSortedView(SortMode);
+}
+
+std::int64_t TZipReader::LocateCentralDirectory() {
+  auto centralAt = [this](std::int64_t pos) {
+    std::uint8_t sig[4];
+    if (pos < 0) return false;
+    archive_->Seek(pos, soBeginning);
+    return archive_->Read(sig, 4) == 4 && ReadU32LE(sig) == kCentralHeaderSignature;
+  };
+  std::int64_t claimed = endCentral_.CentralDirectoryOffset;
+  if (centralAt(claimed)) return 0;
+  std::int64_t actual = endCentral_.CentralDirectoryEnd - endCentral_.CentralDirectorySize;
+  if (actual == claimed || !centralAt(actual)) return 0;
+  endCentral_.CentralDirectoryOffset = actual;
+  // Bytes before the archive (a stub, or data it was appended to) move every offset alike; an
+  // offset field holding only the ZIP64 marker says nothing about them.
+  return claimed == kZip64Marker32 ? 0 : actual - claimed;
 }
 
 bool TZipReader::RebuildFromLocalHeaders() {

@@ -165,6 +165,10 @@ class TZipReader : public TZipCipher {
   void CloseArchive();
   void ReadDirectory();
   bool RebuildFromLocalHeaders();
+  // Checks that the central directory starts where the end record says; when it does not but
+  // starts where the end record's position and the directory's size put it, takes that place.
+  // Returns the shift to apply to local header offsets.
+  std::int64_t LocateCentralDirectory();
   void SwitchToVolume(int n);
   void BuildSortedView(TZipSortMode mode);
   void FreeDirectory();

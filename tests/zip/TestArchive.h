@@ -18,13 +18,22 @@
 namespace testsupport {
 
 struct EntrySpec {
+  EntrySpec(std::string name, std::string data = "", bool deflate = false,
+            std::string password = "", std::string comment = "",
+            std::uint32_t dos = 0x5A8B6C2A)  // 2025-04-11 13:33:20
+      : name(std::move(name)),
+        data(std::move(data)),
+        deflate(deflate),
+        password(std::move(password)),
+        comment(std::move(comment)),
+        dos(dos) {}
   std::string name;  // "dir/" for a directory entry
   std::string data;
-  bool deflate = false;
+  bool deflate;
   std::string password;
   std::string comment;
-  std::uint32_t dos = 0x5A8B6C2A;  // 2025-04-11 13:33:20
-  std::uint16_t method = 0xFFFF;   // forces a method number when set
+  std::uint32_t dos;
+  std::uint16_t method = 0xFFFF;  // forces a method number when set
 };
 
 class TestArchive {
