@@ -346,11 +346,13 @@ void TZipReader::SwitchToVolume(int n) {
   CloseArchive();
   std::string name = zipName_;
   for (;;) {
+    std::string asked = name;
     if (OnGetNextDisk) OnGetNextDisk(*this, n, name);
     if (name.empty()) throw EUserCanceled("User canceled loading new disk.");
     if (FileExists(name)) break;
-    // Without a handler that could change the name, asking again would never end.
-    if (!OnGetNextDisk) throw EUserCanceled("User canceled loading new disk.");
+    // A volume that is missing and that the handler names again unchanged will not appear:
+    // asking on would never end.
+    if (!OnGetNextDisk || name == asked) throw EBadZipFile("Not a valid zip file!");
   }
   archive_ =
       std::make_unique<TLFNFileStream>(name, kZipBufferSize, false, fmOpenRead | fmShareDenyWrite);
