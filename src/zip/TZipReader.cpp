@@ -514,7 +514,7 @@ std::int64_t TZipReader::LocateCentralDirectory() {
   endCentral_.CentralDirectoryOffset = actual;
   // Bytes before the archive (a stub, or data it was appended to) move every offset alike; an
   // offset field holding only the ZIP64 marker says nothing about them.
-  return claimed == kZip64Marker32 ? 0 : actual - claimed;
+  return claimed == kZip64Marker32 || actual < claimed ? 0 : actual - claimed;
 }
 
 bool TZipReader::RebuildFromLocalHeaders() {

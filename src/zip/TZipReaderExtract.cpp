@@ -124,6 +124,8 @@ bool TZipReader::SeekToData(const TZipHeaderInfo& e, std::int64_t& remaining) {
   if (multiMode_ != mmNone && currentVolume_ != static_cast<int>(e.DiskNumberStart))
     SwitchToVolume(static_cast<int>(e.DiskNumberStart) + 1);
   std::uint8_t raw[kLocalHeaderSize];
+  if (e.LocalHeaderOffset < 0 || e.LocalHeaderOffset > archive_->Size() - kLocalHeaderSize)
+    return false;
   archive_->Seek(e.LocalHeaderOffset, soBeginning);
   if (archive_->Read(raw, kLocalHeaderSize) != kLocalHeaderSize ||
       ReadU32LE(raw) != kLocalHeaderSignature)
@@ -192,20 +194,22 @@ bool TZipReader::DecodeData(const TZipHeaderInfo& e, std::int64_t remaining, con
       }
       std::vector<std::uint8_t> outBuf(kChunk);
       std::size_t inPos = 0, inLen = 0;
-      bool done = false;
-      while (!done) {
-        if (inPos == inLen) {
+      bool inputDone = false;
+      for (;;) {
+        if (inPos == inLen && !inputDone) {
           inLen = readChunk(inBuf.data(), kChunk);
           inPos = 0;
-          if (inLen == 0) break;  // data ended before the deflate stream did
+          inputDone = inLen == 0;
         }
         std::size_t used = 0, made = 0;
         auto st = inflater->Inflate(inBuf.data() + inPos, inLen - inPos, used, outBuf.data(),
                                     outBuf.size(), made);
         inPos += used;
         if (made && !emit(outBuf.data(), made)) break;
-        if (st == RawInflater::Status::StreamEnd) done = true;
+        if (st == RawInflater::Status::StreamEnd) break;
         if (st == RawInflater::Status::DataError) return fail("invalid deflate data");
+        // Input used up and nothing more comes out: the data ended before the stream did.
+        if (inputDone && made == 0) break;
       }
       break;
     }
@@ -507,6 +511,10 @@ int TZipReader::TestEntries(std::vector<TEntryProblem>& problems) {
       std::int64_t remaining = 0;
       if (!SeekToData(e, remaining)) {
         problems.push_back({i, e.FullName(), "local header not found"});
+        continue;
+      }
+      if (e.CompressionMethod == 99 || (e.Flag & 0x0040)) {
+        problems.push_back({i, e.FullName(), "encryption method not supported"});
         continue;
       }
       if (e.IsEncrypted()) {

@@ -39,6 +39,8 @@ class RawDeflater {
   RawDeflater(const RawDeflater&) = delete;
   RawDeflater& operator=(const RawDeflater&) = delete;
 
+  // Starts a new stream at the same level, keeping the working memory.
+  void Reset();
   // Compresses in (finish: the last input) into out; adds what it used and produced. Returns
   // true once everything, with finish, has been flushed out.
   bool Deflate(const std::uint8_t* in, std::size_t inSize, std::size_t& consumed, bool finish,
