@@ -49,6 +49,13 @@ std::optional<std::string> Args::Value(const std::string& option) const {
   return last;
 }
 
+std::vector<std::string> Args::Values(const std::string& option) const {
+  std::vector<std::string> all;
+  for (const auto& [name, value] : values_)
+    if (name == option) all.push_back(value);
+  return all;
+}
+
 bool Args::Flag(const std::string& option) const {
   return std::find(flags_.begin(), flags_.end(), option) != flags_.end();
 }

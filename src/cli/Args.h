@@ -21,7 +21,10 @@ class Args {
   Args(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
        const std::vector<std::string>& flagOptions);
 
+  // The last value given for option, or nothing.
   std::optional<std::string> Value(const std::string& option) const;
+  // Every value given for option, in order.
+  std::vector<std::string> Values(const std::string& option) const;
   bool Flag(const std::string& option) const;
   const std::vector<std::string>& Positional() const { return positional_; }
 

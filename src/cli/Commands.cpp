@@ -3,6 +3,7 @@
 
 #include "cli/ArchiveCommands.h"
 #include "cli/Args.h"
+#include "cli/CreateCommand.h"
 
 namespace cli {
 
@@ -21,6 +22,13 @@ const char kUsage[] =
     "  extract ARCHIVE DEST [--password P | --password-file FILE]\n"
     "          [--overwrite never|always|newer|older|prompt] [--flat] [--root DIR] [PATTERN...]\n"
     "      extract the entries (or those matching a PATTERN) below DEST\n"
+    "  create ARCHIVE [--level 0-9] [--recurse] [--paths] [--relative DIR] [--volumes]\n"
+    "          [--exclude PATTERN]... [--store PATTERN]... [--dirs]\n"
+    "          [--password P | --password-file FILE] [--comment TEXT]\n"
+    "          [--action update|replace|freshen] [--blocks SIZE[,FIRST]] ITEM...\n"
+    "      write (or update) an archive; an ITEM is a file, a folder ending with '/' (a\n"
+    "      folder entry), or a folder and a pattern ('/data/docs/*.txt'; '|' or '>' before\n"
+    "      the pattern: without or with subfolders)\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help and exit\n"
@@ -48,6 +56,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (cmd == "list") return ListCommand(rest, out, err);
     if (cmd == "test") return TestCommand(rest, out, err);
     if (cmd == "extract") return ExtractCommand(rest, out, err);
+    if (cmd == "create") return CreateCommand(rest, out, err);
   } catch (const UsageError& e) {
     err << "ovaruz-cli " << cmd << ": " << e.what() << "\nRun 'ovaruz-cli --help' for usage.\n";
     return 2;

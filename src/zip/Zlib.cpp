@@ -77,6 +77,10 @@ RawDeflater::~RawDeflater() {
   deflateEnd(&state_->z);
 }
 
+void RawDeflater::Reset() {
+  deflateReset(&state_->z);
+}
+
 bool RawDeflater::Deflate(const std::uint8_t* in, std::size_t inSize, std::size_t& consumed,
                           bool finish, std::uint8_t* out, std::size_t outSize,
                           std::size_t& produced) {
