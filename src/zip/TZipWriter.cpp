@@ -2,6 +2,8 @@
 // compressing one file, and handing the new archive over to the reader side.
 #include "zip/TZipWriter.h"
 
+#include "zip/TZipWriterRun.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,21 +71,6 @@ bool LooksLikeText(const std::uint8_t* data, std::size_t n) {
   return binary <= text / 4;
 }
 }  // namespace
-
-struct TZipWriter::Run {
-  std::string outputName;
-  bool updating = false;
-  std::unique_ptr<TLFNFileStream> out;
-  std::unique_ptr<TSortedZip> nameIndex;
-  std::unique_ptr<TSortedZip> newDir;
-  TEndCentral end;
-  std::int64_t totalBytes = 0, doneBytes = 0, fileBytes = 0, fileSize = 0;
-  std::vector<std::string> disposeList;
-  int count = 0;
-  std::unique_ptr<RawDeflater> deflater;
-  std::vector<std::uint8_t> inBuf, outBuf;
-  std::unique_ptr<TSortedZip> freshenView;
-};
 
 TZipWriter::TZipWriter() = default;
 TZipWriter::~TZipWriter() = default;
@@ -258,7 +245,7 @@ void TZipWriter::Gather(Run& run) {
 
 void TZipWriter::WriteOut(Run& run, std::uint8_t* data, std::size_t n) {
   if (!Password.empty()) EncryptBuffer(data, n);
-  if (run.out->Write(data, static_cast<std::int64_t>(n)) != static_cast<std::int64_t>(n))
+  if (run.sink->Write(data, static_cast<std::int64_t>(n)) != static_cast<std::int64_t>(n))
     throw ENotEnoughRoom("Not enough room to write archive");
   Pump();
 }
@@ -392,7 +379,7 @@ bool TZipWriter::AddFile(Run& run, const std::string& name) {
     e.LocalZip64 = st.st_size >= kZip64Threshold;
   }
   e.SetFileName(folderEntry ? std::string() : ExtractFileName(name));
-  e.LocalHeaderOffset = run.out->Position();
+  e.LocalHeaderOffset = run.multi ? 0 : run.out->Position();
   e.InternalAttributes = folderEntry ? 0 : 2;
   e.DiskNumberStart = 0;
   e.SetDirectory(StoredPath(folderEntry ? name : name));
@@ -411,8 +398,30 @@ bool TZipWriter::AddFile(Run& run, const std::string& name) {
     run.totalBytes -= folderEntry ? 0 : st.st_size;
     return false;
   }
-  run.out->Seek(e.LocalHeaderOffset, soBeginning);
-  e.SaveLocalToStream(*run.out);
+  // In multi-volume runs the data goes to a temporary file first and the header is written
+  // with the final values when the entry is placed on the volumes.
+  std::unique_ptr<TLFNFileStream> entryTemp;
+  std::string entryTempName;
+  struct TempRemover {
+    std::string& name;
+    std::unique_ptr<TLFNFileStream>& stream;
+    ~TempRemover() {
+      stream.reset();
+      if (!name.empty()) DeleteFile(name);
+    }
+  } removeTemp{entryTempName, entryTemp};
+  if (run.multi) {
+    if (!folderEntry) {
+      entryTempName = TempFileName(DirectoryExists(TempPath) ? TempPath : std::string());
+      if (entryTempName.empty()) throw EFCreateError("Cannot create a temporary file");
+      entryTemp = std::make_unique<TLFNFileStream>(entryTempName, kIoBuffer, false, fmCreate);
+      run.sink = entryTemp.get();
+    }
+  } else {
+    run.out->Seek(e.LocalHeaderOffset, soBeginning);
+    e.SaveLocalToStream(*run.out);
+    run.sink = run.out.get();
+  }
 
   if (!folderEntry) {
     run.fileBytes = 0;
@@ -430,7 +439,7 @@ bool TZipWriter::AddFile(Run& run, const std::string& name) {
       e.CRC32 = ~Crc;
       std::uint8_t header[kEncryptionHeaderSize];
       MakeEncryptionHeader(Password, e.CRC32, header);
-      if (run.out->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
+      if (run.sink->Write(header, kEncryptionHeaderSize) != kEncryptionHeaderSize)
         throw ENotEnoughRoom("Not enough room to write archive");
     }
     CompressFile(run, input->Fd(), e);
@@ -441,13 +450,18 @@ bool TZipWriter::AddFile(Run& run, const std::string& name) {
     }
     if (!e.LocalZip64 && (e.CompressedSize >= 0xFFFFFFFFLL || e.UncompressedSize >= 0xFFFFFFFFLL))
       throw Exception("File grew past 4 GiB while it was archived: " + name);
-    std::int64_t end = run.out->Position();
-    run.out->Seek(e.LocalHeaderOffset, soBeginning);
-    e.SaveLocalToStream(*run.out);
-    run.out->Seek(end, soBeginning);
     input.reset();
+    if (run.multi) {
+      PlaceEntry(run, e, entryTemp.get());
+    } else {
+      std::int64_t end = run.out->Position();
+      run.out->Seek(e.LocalHeaderOffset, soBeginning);
+      e.SaveLocalToStream(*run.out);
+      run.out->Seek(end, soBeginning);
+    }
     if (OnEndZip) OnEndZip(*this, name, e.UncompressedSize, e.CompressedSize, run.out->Size());
   } else {
+    if (run.multi) PlaceEntry(run, e, nullptr);
     if (OnEndZip) OnEndZip(*this, name, 0, 0, 0);
   }
   Register(run, std::move(entry));
@@ -561,99 +575,24 @@ int TZipWriter::ZipCore(bool raiseComplete) {
   const bool savedKeep = KeepZipOpen;
   KeepZipOpen = true;
   Run run;
-  bool handedOver = false;
-  auto cleanUp = [&]() {
-    SortMode = savedSort;
-    KeepZipOpen = savedKeep;
-    if (!KeepZipOpen) CloseArchive();
-    busy_ = false;
-    FilesList.clear();
-  };
   try {
     if (!FilesList.empty()) Gather(run);
-
-    run.updating = FileExists(zipName_) && MultiMode() == mmNone;
-    // The new archive is written beside its final name and moved into place when complete.
-    std::string folder = ExtractFilePath(zipName_);
-    run.outputName = TempFileName(folder.empty() ? std::string(".") : folder);
-    if (run.outputName.empty())
-      run.outputName = TempFileName(DirectoryExists(TempPath) ? TempPath : std::string());
-    if (run.outputName.empty())
-      throw EFCreateError("Cannot create file \"" + zipName_ + "\". No temporary file");
-    try {
-      run.out =
-          std::make_unique<TLFNFileStream>(run.outputName, kIoBuffer, FlushFilesOnClose, fmCreate);
-      run.nameIndex = std::make_unique<TSortedZip>(dupError, false, ByName);
-      run.newDir = std::make_unique<TSortedZip>(dupError, true, ByNone);
-      run.inBuf.resize(kIoBuffer);
-      run.outBuf.resize(kIoBuffer + kIoBuffer / 8 + 64);
-
-      if (run.updating) {
-        // Load (or refresh) the old directory before its end record is taken over, so the old
-        // archive comment is carried over.
-        OpenArchive();
-        BuildSortedView(ByNone);
-      }
-      if (run.updating || endCentral_.CommentChanged) {
-        if (endCentral_.CommentLength != 0 && !endCentral_.Comment() && archive_) ArchiveComment();
-        run.end.Assign(endCentral_);
-      }
-      run.end.TotalEntries = run.end.EntriesThisDisk = 0;
-      run.end.CommentChanged = 0;
-
-      if (run.updating) ProcessExistingEntries(run);
-
-      if (!FilesList.empty() && OnStartZipInfo) {
-        bool stop = false;
-        OnStartZipInfo(*this, static_cast<int>(FilesList.size()), run.totalBytes, run.end, stop);
-        if (stop) throw EUserCanceled("User canceled Zip operation");
-      }
-      for (const std::string& line : std::vector<std::string>(FilesList)) {
-        if (AddFile(run, line)) {
-          ++run.count;
-          if (Dispose) run.disposeList.push_back(line);
-        }
-      }
-
-      run.end.CentralDirectoryOffset = run.out->Position();
-      run.end.CentralDirectoryDisk = 0;
-      for (TZipHeaderInfo* e : *run.newDir) e->SaveCentralToStream(*run.out);
-      run.end.CentralDirectorySize = run.out->Position() - run.end.CentralDirectoryOffset;
-      run.end.ThisDisk = 0;
-      run.end.SaveToStream(*run.out);
-      if (run.out->GetState() == TS_BufferStream::bsWriting && !run.out->FlushBuffer())
-        throw ENotEnoughRoom("Not enough room to write archive");
-      run.out.reset();
-    } catch (...) {
-      run.out.reset();
-      DeleteFile(run.outputName);
-      throw;
-    }
-
-    // Finish: the complete archive takes the final name.
+    run.multi = MultiMode() != mmNone;
+    run.updating = FileExists(zipName_) && !run.multi;
+    run.nameIndex = std::make_unique<TSortedZip>(dupError, false, ByName);
+    run.newDir = std::make_unique<TSortedZip>(dupError, true, ByNone);
+    run.inBuf.resize(kIoBuffer);
+    run.outBuf.resize(kIoBuffer + kIoBuffer / 8 + 64);
+    if (run.multi)
+      WriteVolumes(run);
+    else
+      WriteSingle(run);
     run.deflater.reset();
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old {};
-    ::chmod(run.outputName.c_str(), run.updating && ::stat(zipName_.c_str(), &old) == 0
-                                        ? (old.st_mode & 07777)
-                                        : (0666 & ~mask));
-    std::string finalName = zipName_;
-    if (run.updating) {
-      ForgetArchive();
-      zipName_ = finalName;
-    }
-    if (!RenameFile(run.outputName, finalName) && !MoveOrCopyFile(run.outputName, finalName)) {
-      DeleteFile(run.outputName);
-      throw EFCreateError("Cannot create file \"" + finalName + "\".");
-    }
-    DeleteFile(run.outputName);
     for (const std::string& name : run.disposeList) {
       bool skip = false;
       if (OnDisposeFile) OnDisposeFile(*this, name, skip);
       if (!skip) DeleteFile(name);
     }
-
     // Hand over: the new archive becomes the loaded directory.
     CloseArchive();
     FreeDirectory();
@@ -668,15 +607,98 @@ int TZipWriter::ZipCore(bool raiseComplete) {
             ? static_cast<std::int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec
             : 0;
     BuildSortedView(savedSort);
-    handedOver = true;
   } catch (...) {
-    cleanUp();
+    SortMode = savedSort;
+    KeepZipOpen = savedKeep;
+    if (!KeepZipOpen) CloseArchive();
+    busy_ = false;
+    FilesList.clear();
     throw;
   }
-  (void)handedOver;
-  cleanUp();
+  SortMode = savedSort;
+  KeepZipOpen = savedKeep;
+  if (!KeepZipOpen) CloseArchive();
+  busy_ = false;
+  FilesList.clear();
   if (raiseComplete && OnZipComplete) OnZipComplete(*this, run.count);
   return run.count;
+}
+
+void TZipWriter::StartEndRecord(Run& run) {
+  if (run.updating) {
+    // Load (or refresh) the old directory before its end record is taken over, so the old
+    // archive comment is carried over.
+    OpenArchive();
+    BuildSortedView(ByNone);
+  }
+  if (run.updating || endCentral_.CommentChanged) {
+    if (endCentral_.CommentLength != 0 && !endCentral_.Comment() && archive_) ArchiveComment();
+    run.end.Assign(endCentral_);
+  }
+  run.end.TotalEntries = run.end.EntriesThisDisk = 0;
+  run.end.CommentChanged = 0;
+}
+
+void TZipWriter::AddListedFiles(Run& run) {
+  if (!FilesList.empty() && OnStartZipInfo) {
+    bool stop = false;
+    OnStartZipInfo(*this, static_cast<int>(FilesList.size()), run.totalBytes, run.end, stop);
+    if (stop) throw EUserCanceled("User canceled Zip operation");
+  }
+  for (const std::string& line : std::vector<std::string>(FilesList)) {
+    if (AddFile(run, line)) {
+      ++run.count;
+      if (Dispose) run.disposeList.push_back(line);
+    }
+  }
+}
+
+void TZipWriter::WriteSingle(Run& run) {
+  // The new archive is written beside its final name and moved into place when complete, so a
+  // crash never leaves a truncated archive under that name.
+  std::string folder = ExtractFilePath(zipName_);
+  run.outputName = TempFileName(folder.empty() ? std::string(".") : folder);
+  if (run.outputName.empty())
+    run.outputName = TempFileName(DirectoryExists(TempPath) ? TempPath : std::string());
+  if (run.outputName.empty())
+    throw EFCreateError("Cannot create file \"" + zipName_ + "\". No temporary file");
+  try {
+    run.out =
+        std::make_unique<TLFNFileStream>(run.outputName, kIoBuffer, FlushFilesOnClose, fmCreate);
+    run.sink = run.out.get();
+    StartEndRecord(run);
+    if (run.updating) ProcessExistingEntries(run);
+    AddListedFiles(run);
+    run.end.CentralDirectoryOffset = run.out->Position();
+    run.end.CentralDirectoryDisk = 0;
+    for (TZipHeaderInfo* e : *run.newDir) e->SaveCentralToStream(*run.out);
+    run.end.CentralDirectorySize = run.out->Position() - run.end.CentralDirectoryOffset;
+    run.end.ThisDisk = 0;
+    run.end.SaveToStream(*run.out);
+    if (run.out->GetState() == TS_BufferStream::bsWriting && !run.out->FlushBuffer())
+      throw ENotEnoughRoom("Not enough room to write archive");
+    run.out.reset();
+  } catch (...) {
+    run.out.reset();
+    DeleteFile(run.outputName);
+    throw;
+  }
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat old {};
+  ::chmod(run.outputName.c_str(), run.updating && ::stat(zipName_.c_str(), &old) == 0
+                                      ? (old.st_mode & 07777)
+                                      : (0666 & ~mask));
+  std::string finalName = zipName_;
+  if (run.updating) {
+    ForgetArchive();
+    zipName_ = finalName;
+  }
+  if (!RenameFile(run.outputName, finalName) && !MoveOrCopyFile(run.outputName, finalName)) {
+    DeleteFile(run.outputName);
+    throw EFCreateError("Cannot create file \"" + finalName + "\".");
+  }
+  DeleteFile(run.outputName);
 }
 
 }  // namespace zip

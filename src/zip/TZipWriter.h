@@ -118,6 +118,16 @@ class TZipWriter : public TZipReader {
   std::size_t ProgressRead(Run& run, int fd, std::uint8_t* buf, std::size_t n);
   void CompressFile(Run& run, int fd, TZipHeaderInfo& entry);
   void Register(Run& run, std::unique_ptr<TZipHeaderInfo> entry);
+  void StartEndRecord(Run& run);
+  void AddListedFiles(Run& run);
+  void WriteSingle(Run& run);
+  // Multi-volume output: volumes, placing entries and headers, the final names, the ".zfc" file.
+  void WriteVolumes(Run& run);
+  void OpenVolume(Run& run);
+  void NextVolume(Run& run);
+  void PlaceBytes(Run& run, const void* data, std::int64_t n, bool whole);
+  void PlaceEntry(Run& run, TZipHeaderInfo& e, TLFNFileStream* data);
+  std::string VolumeName(const Run& run, int volume) const;
 
   bool recurse_ = false;
   bool storePaths_ = false;
