@@ -39,6 +39,7 @@ std::int64_t TS_BufferStream::LogicalPosition() {
 bool TS_BufferStream::FillBuffer() {
   std::int64_t n = stream_->Read(buffer_.data(), static_cast<std::int64_t>(buffer_.size()));
   current_ = 0;
+  putBackFloor_ = 0;
   end_ = n;
   state_ = n > 0 ? bsReading : bsIdle;
   if (OnFill) OnFill(*this);
@@ -122,6 +123,15 @@ std::int64_t TS_BufferStream::Seek(std::int64_t offset, int origin) {
       throw Exception("Invalid seek origin (" + std::to_string(origin) + ")");
   }
   if (target == logical) return target;
+  if (state_ == bsReading && current_ >= 0) {
+    // A target inside the bytes already buffered is reached without touching the file.
+    std::int64_t bufferStart = logical - current_;
+    if (target >= bufferStart && target <= bufferStart + end_) {
+      current_ = target - bufferStart;
+      putBackFloor_ = current_;  // as after any seek, nothing before it can be put back
+      return target;
+    }
+  }
   if (state_ == bsWriting && !FlushBuffer()) throw Exception("Seek failed: cannot write buffer");
   stream_->Seek(target, soBeginning);
   current_ = -1;
@@ -141,7 +151,7 @@ void TS_BufferStream::SetSize(std::int64_t size) {
 }
 
 void TS_BufferStream::PutBack(char c) {
-  if (current_ <= 0) throw EStreamError("Put back overflow");
+  if (current_ <= putBackFloor_) throw EStreamError("Put back overflow");
   buffer_[static_cast<std::size_t>(--current_)] = c;
 }
 

@@ -12,6 +12,9 @@
 namespace zip {
 
 inline constexpr int kZipBufferSize = 8192;
+// Archives being read and files being written move through larger buffers.
+inline constexpr int kArchiveBufferSize = 65536;
+inline constexpr int kOutputBufferSize = 262144;
 
 class TS_BufferStream : public TStream {
  public:
@@ -60,6 +63,7 @@ class TS_BufferStream : public TStream {
   std::vector<char> buffer_;
   std::int64_t current_ = -1;  // -1: unset
   std::int64_t end_ = 0;
+  std::int64_t putBackFloor_ = 0;  // PutBack may not step back to or before this
   State state_ = bsIdle;
   bool flushOnDestroy_;
   bool written_ = false;

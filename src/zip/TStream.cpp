@@ -79,6 +79,12 @@ std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
   return r;
 }
 
+std::int64_t THandleStream::Size() {
+  struct stat st {};
+  if (::fstat(handle_, &st) == 0 && S_ISREG(st.st_mode)) return st.st_size;
+  return TStream::Size();
+}
+
 void THandleStream::SetSize(std::int64_t size) {
   if (::ftruncate(handle_, static_cast<off_t>(size)) != 0)
     throw EStreamError(std::string("Stream resize error: ") + std::strerror(errno));

@@ -58,6 +58,7 @@ class THandleStream : public TStream {
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, int origin) override;
+  std::int64_t Size() override;
   void SetSize(std::int64_t size) override;
   int Handle() const { return handle_; }
 

@@ -336,7 +336,7 @@ void TZipReader::LoadZipDirectory() {
 
 void TZipReader::OpenArchive() {
   if (!archive_)
-    archive_ = std::make_unique<TLFNFileStream>(zipName_, kZipBufferSize, FlushFilesOnClose,
+    archive_ = std::make_unique<TLFNFileStream>(zipName_, kArchiveBufferSize, FlushFilesOnClose,
                                                 fmOpenRead | fmShareDenyWrite);
   if (directory_ && FileStamp(archive_->Handle()) == archiveStamp_) return;
   ReadDirectory();
@@ -354,8 +354,8 @@ void TZipReader::SwitchToVolume(int n) {
     // asking on would never end.
     if (!OnGetNextDisk || name == asked) throw EBadZipFile("Not a valid zip file!");
   }
-  archive_ =
-      std::make_unique<TLFNFileStream>(name, kZipBufferSize, false, fmOpenRead | fmShareDenyWrite);
+  archive_ = std::make_unique<TLFNFileStream>(name, kArchiveBufferSize, false,
+                                              fmOpenRead | fmShareDenyWrite);
   currentVolume_ = n - 1;
   archiveStamp_ = FileStamp(archive_->Handle());
   zipName_ = name;

@@ -211,6 +211,8 @@ class TZipReader : public TZipCipher {
   std::int64_t runDone_ = 0;
   int selectedCount_ = 0;
   bool retry_ = false;
+  // Resolved destination and output folders, kept while they stay the same.
+  std::string realDestFor_, realDest_, realOutFor_, realOut_;
 
  private:
   TSortedZip& View() const;

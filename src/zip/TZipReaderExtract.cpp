@@ -251,6 +251,7 @@ int TZipReader::UnZip() {
     ~BusyGuard() { flag = false; }
   } guard{busy_};
   runCount_ = 0;
+  realDestFor_ = realOutFor_ = "?";
   if (destDir_ == "?") return 0;
   LoadZipDirectory();
   OpenArchive();
@@ -344,8 +345,17 @@ void TZipReader::ExtractEntry(int i) {
   if (!outFolder.empty() && !DirectoryExists(outFolder)) ForceDirectories(outFolder);
   // The resolved output folder must lie inside the resolved destination (symbolic links
   // included).
-  std::string realDest = RealFolder(destDir_);
-  std::string realOut = RealFolder(outFolder);
+  // Resolved once per run for the destination and once per output folder in a row.
+  if (realDestFor_ != destDir_) {
+    realDestFor_ = destDir_;
+    realDest_ = RealFolder(destDir_);
+  }
+  if (realOutFor_ != outFolder) {
+    realOutFor_ = outFolder;
+    realOut_ = RealFolder(outFolder);
+  }
+  const std::string& realDest = realDest_;
+  const std::string& realOut = realOut_;
   if (realDest.empty() || realOut.empty() || !StartsWith(realOut, realDest) ||
       HasParentComponent(fname)) {
     SkipEntry(srCreateFailed, fname, i);
@@ -428,7 +438,7 @@ void TZipReader::ExtractEntry(int i) {
   out.Set(temp);
   try {
     out.stream =
-        std::make_unique<TLFNFileStream>(temp, kZipBufferSize, FlushFilesOnClose, fmCreate);
+        std::make_unique<TLFNFileStream>(temp, kOutputBufferSize, FlushFilesOnClose, fmCreate);
   } catch (const Exception&) {
     SkipEntry(srCreateFailed, fname, i);
     return;
