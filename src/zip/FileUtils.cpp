@@ -164,7 +164,7 @@ bool ForceDirectories(const std::string& path) {
   return errno == EEXIST && DirectoryExists(dir);
 }
 
-std::string TempFileName(const std::string& directory) {
+int CreateTempFile(const std::string& directory, std::string& path) {
   std::string folder = directory;
   if (folder.empty()) {
     const char* tmp = std::getenv("TMPDIR");
@@ -173,9 +173,15 @@ std::string TempFileName(const std::string& directory) {
   std::string pattern = IncludeTrailingPathDelimiter(folder) + "OVZXXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
-  Fd fd(::mkstemp(buffer.data()));
-  if (!fd.valid()) return {};
-  return std::string(buffer.data());
+  int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+  path = fd >= 0 ? std::string(buffer.data()) : std::string();
+  return fd;
+}
+
+std::string TempFileName(const std::string& directory) {
+  std::string path;
+  Fd fd(CreateTempFile(directory, path));
+  return path;
 }
 
 bool MoveOrCopyFile(const std::string& source, const std::string& target) {

@@ -28,6 +28,10 @@ bool ForceDirectories(const std::string& path);
 // else the system temporary folder) and returns its full path; empty on failure.
 std::string TempFileName(const std::string& directory);
 
+// Like TempFileName, but returns the new file open for reading and writing (the caller owns the
+// descriptor) and its path in path; -1 and an empty path on failure.
+int CreateTempFile(const std::string& directory, std::string& path);
+
 // Puts source's content at target. On the same file system the source is renamed over the target
 // (an existing target is first renamed to target + "$$$", deleted once the move worked; a failure
 // leaves things as they are at that point). Otherwise, or when renaming failed, the bytes are

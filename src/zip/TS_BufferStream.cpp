@@ -165,6 +165,9 @@ TLFNFileStream::TLFNFileStream(std::unique_ptr<TFileStream> file, int bufferSize
     : TS_BufferStream(file.get(), bufferSize, flushOnClose && (mode & 3) != 0),
       file_(std::move(file)) {}
 
+TLFNFileStream::TLFNFileStream(std::unique_ptr<TFileStream> file, int bufferSize, bool flushOnClose)
+    : TLFNFileStream(std::move(file), bufferSize, flushOnClose, fmOpenReadWrite) {}
+
 TLFNFileStream::~TLFNFileStream() {
   CloseBuffer();
 }

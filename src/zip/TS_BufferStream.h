@@ -75,6 +75,8 @@ class TLFNFileStream : public TS_BufferStream {
   // EFCreateError. Flushing to the disk on close happens only when flushOnClose is set and the
   // mode writes.
   TLFNFileStream(const std::string& fileName, int bufferSize, bool flushOnClose, unsigned mode);
+  // Buffers a file already opened for writing, taking it over.
+  TLFNFileStream(std::unique_ptr<TFileStream> file, int bufferSize, bool flushOnClose);
   ~TLFNFileStream() override;
   int Handle() const { return file_->Handle(); }
   const std::string& FileName() const { return file_->FileName(); }

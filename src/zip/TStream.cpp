@@ -57,6 +57,7 @@ std::int64_t THandleStream::Read(void* buffer, std::int64_t count) {
     if (n <= 0) break;
     done += n;
   }
+  if (pos_ >= 0) pos_ += done;
   return done;
 }
 
@@ -69,13 +70,20 @@ std::int64_t THandleStream::Write(const void* buffer, std::int64_t count) {
     if (n <= 0) break;
     done += n;
   }
+  if (pos_ >= 0) pos_ += done;
   return done;
 }
 
 std::int64_t THandleStream::Seek(std::int64_t offset, int origin) {
+  // Asking for the position costs no system call once it is known.
+  if (origin == soCurrent && offset == 0 && pos_ >= 0) return pos_;
   int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
   off_t r = ::lseek(handle_, static_cast<off_t>(offset), whence);
-  if (r < 0) throw EStreamError(std::string("Stream seek error: ") + std::strerror(errno));
+  if (r < 0) {
+    pos_ = -1;
+    throw EStreamError(std::string("Stream seek error: ") + std::strerror(errno));
+  }
+  pos_ = r;
   return r;
 }
 
@@ -86,6 +94,7 @@ std::int64_t THandleStream::Size() {
 }
 
 void THandleStream::SetSize(std::int64_t size) {
+  pos_ = -1;
   if (::ftruncate(handle_, static_cast<off_t>(size)) != 0)
     throw EStreamError(std::string("Stream resize error: ") + std::strerror(errno));
   if (Position() > size) Seek(size, soBeginning);

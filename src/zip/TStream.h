@@ -64,6 +64,7 @@ class THandleStream : public TStream {
 
  protected:
   int handle_;
+  std::int64_t pos_ = -1;  // the descriptor's position as this stream moved it; -1 unknown
 };
 
 // A file opened by name; closed on destruction. Throws EFOpenError ('Cannot open file "%s". %s')
@@ -71,6 +72,9 @@ class THandleStream : public TStream {
 class TFileStream : public THandleStream {
  public:
   TFileStream(const std::string& fileName, unsigned mode);
+  // Takes over an open descriptor of the file fileName.
+  TFileStream(int handle, const std::string& fileName)
+      : THandleStream(handle), fileName_(fileName) {}
   ~TFileStream() override;
   const std::string& FileName() const { return fileName_; }
 

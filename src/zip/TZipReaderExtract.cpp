@@ -430,19 +430,15 @@ void TZipReader::ExtractEntry(int i) {
   }
 
   TempOutput out;
-  std::string temp = TempFileName(outFolder.empty() ? std::string(".") : outFolder);
-  if (temp.empty()) {
+  std::string temp;
+  int fd = CreateTempFile(outFolder.empty() ? std::string(".") : outFolder, temp);
+  if (fd < 0) {
     SkipEntry(srCreateFailed, fname, i);
     return;
   }
   out.Set(temp);
-  try {
-    out.stream =
-        std::make_unique<TLFNFileStream>(temp, kOutputBufferSize, FlushFilesOnClose, fmCreate);
-  } catch (const Exception&) {
-    SkipEntry(srCreateFailed, fname, i);
-    return;
-  }
+  out.stream = std::make_unique<TLFNFileStream>(std::make_unique<TFileStream>(fd, temp),
+                                                kOutputBufferSize, FlushFilesOnClose);
 
   Crc = 0xFFFFFFFFu;
   std::int64_t entryWritten = 0;
