@@ -382,8 +382,10 @@ bool TZipWriter::AddFile(Run& run, const std::string& name) {
   e.LocalHeaderOffset = run.multi ? 0 : run.out->Position();
   e.InternalAttributes = folderEntry ? 0 : 2;
   e.DiskNumberStart = 0;
-  e.SetDirectory(StoredPath(folderEntry ? name : name));
-  if (folderEntry && !storePaths_) e.SetDirectory("");
+  e.SetDirectory(StoredPath(name));
+  // A folder entry without a stored path would have an empty name, which other tools reject:
+  // there is nothing to store for it.
+  if (folderEntry && e.FullName().empty()) return false;
 
   int index;
   if (run.nameIndex->Find(&e, index)) {
