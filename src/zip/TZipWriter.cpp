@@ -155,8 +155,18 @@ std::string TZipWriter::StoredPath(const std::string& fullName) const {
   // Drives exist only on Windows; a leading separator is never stored (an absolute name would
   // extract outside any destination with other tools).
   if (!folder.empty() && !storeVolumes_) folder.erase(0, ExtractFileDrive(folder).size());
-  while (!folder.empty() && IsPathDelimiter(folder[0])) folder.erase(0, 1);
-  return folder;
+  // "." and ".." components would make entries that other tools refuse or that climb out of
+  // the destination when extracted: they are not stored (as other ZIP writers do).
+  std::string clean;
+  std::size_t start = 0;
+  while (start < folder.size()) {
+    std::size_t end = folder.find(kPathDelim, start);
+    if (end == std::string::npos) end = folder.size();
+    std::string part = folder.substr(start, end - start);
+    if (!part.empty() && part != "." && part != "..") clean += part + kPathDelim;
+    start = end + 1;
+  }
+  return clean;
 }
 
 std::string TZipWriter::UpdateLookupPath(const std::string& fullName) const {
