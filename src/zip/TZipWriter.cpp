@@ -60,6 +60,22 @@ std::uint32_t DosTimeOf(const struct stat& st) {
 }
 
 // Text when the binary bytes (0-6, 128-255) are at most a quarter of the text bytes (7-127).
+// "." and ".." components would make entries that other tools refuse or that climb out of the
+// destination when extracted: they are not stored (as other ZIP writers do); nor is a leading
+// separator.
+std::string CleanStoredFolder(const std::string& folder) {
+  std::string clean;
+  std::size_t start = 0;
+  while (start < folder.size()) {
+    std::size_t end = folder.find(kPathDelim, start);
+    if (end == std::string::npos) end = folder.size();
+    std::string part = folder.substr(start, end - start);
+    if (!part.empty() && part != "." && part != "..") clean += part + kPathDelim;
+    start = end + 1;
+  }
+  return clean;
+}
+
 bool LooksLikeText(const std::uint8_t* data, std::size_t n) {
   std::size_t text = 0, binary = 0;
   for (std::size_t i = 0; i < n; ++i) {
@@ -155,18 +171,7 @@ std::string TZipWriter::StoredPath(const std::string& fullName) const {
   // Drives exist only on Windows; a leading separator is never stored (an absolute name would
   // extract outside any destination with other tools).
   if (!folder.empty() && !storeVolumes_) folder.erase(0, ExtractFileDrive(folder).size());
-  // "." and ".." components would make entries that other tools refuse or that climb out of
-  // the destination when extracted: they are not stored (as other ZIP writers do).
-  std::string clean;
-  std::size_t start = 0;
-  while (start < folder.size()) {
-    std::size_t end = folder.find(kPathDelim, start);
-    if (end == std::string::npos) end = folder.size();
-    std::string part = folder.substr(start, end - start);
-    if (!part.empty() && part != "." && part != "..") clean += part + kPathDelim;
-    start = end + 1;
-  }
-  return clean;
+  return CleanStoredFolder(folder);
 }
 
 std::string TZipWriter::UpdateLookupPath(const std::string& fullName) const {
@@ -179,8 +184,7 @@ std::string TZipWriter::UpdateLookupPath(const std::string& fullName) const {
     std::size_t drive = ExtractFileDrive(folder).size();
     if (drive) folder.erase(0, std::min(folder.size(), drive + 1));
   }
-  while (!folder.empty() && IsPathDelimiter(folder[0])) folder.erase(0, 1);
-  return folder;
+  return CleanStoredFolder(folder);
 }
 
 void TZipWriter::Gather(Run& run) {
