@@ -151,8 +151,10 @@ void TEndCentral::ReadZip64(TStream& stream, std::int64_t recordOffset) {
   CentralDirectoryDisk = r.U32();
   EntriesThisDisk = r.U64();
   TotalEntries = r.U64();
-  CentralDirectorySize = static_cast<std::int64_t>(r.U64());
-  CentralDirectoryOffset = static_cast<std::int64_t>(r.U64());
+  std::uint64_t size = r.U64(), offset = r.U64();
+  // Values beyond 2^62 cannot be real; the record's 32-bit fields stay as they were.
+  if (size < (1ULL << 62)) CentralDirectorySize = static_cast<std::int64_t>(size);
+  if (offset < (1ULL << 62)) CentralDirectoryOffset = static_cast<std::int64_t>(offset);
   CentralDirectoryEnd = zip64Offset;
 }
 

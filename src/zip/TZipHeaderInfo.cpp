@@ -31,12 +31,14 @@ void ApplyZip64Extra(std::string_view extra, const Zip64Values& wanted, TZipHead
     if (!r.Ok()) return;
     if (id != kZip64ExtraId) continue;
     ByteReader z(body.data(), body.size());
-    if (wanted.uncompressed && z.Remaining() >= 8)
-      e.UncompressedSize = static_cast<std::int64_t>(z.U64());
-    if (wanted.compressed && z.Remaining() >= 8)
-      e.CompressedSize = static_cast<std::int64_t>(z.U64());
-    if (wanted.offset && z.Remaining() >= 8)
-      e.LocalHeaderOffset = static_cast<std::int64_t>(z.U64());
+    // Values beyond 2^62 cannot be real sizes or offsets; they are left as the 32-bit marker.
+    auto value = [&z](std::int64_t& field) {
+      std::uint64_t v = z.U64();
+      if (v < (1ULL << 62)) field = static_cast<std::int64_t>(v);
+    };
+    if (wanted.uncompressed && z.Remaining() >= 8) value(e.UncompressedSize);
+    if (wanted.compressed && z.Remaining() >= 8) value(e.CompressedSize);
+    if (wanted.offset && z.Remaining() >= 8) value(e.LocalHeaderOffset);
     if (wanted.disk && z.Remaining() >= 4) e.DiskNumberStart = z.U32();
     return;
   }

@@ -389,6 +389,10 @@ void TZipReader::ReadDirectory() {
   }
   TStream* source = archive_.get();
   std::int64_t localShift = 0;
+  // Volume numbers beyond what 16-bit fields and numbered names can hold are damage.
+  if (found && (endCentral_.ThisDisk > 0xFFFF || endCentral_.CentralDirectoryDisk > 0xFFFF ||
+                endCentral_.CentralDirectoryDisk > endCentral_.ThisDisk))
+    throw EBadZipFile("Not a valid zip file!");
   if (found) {
     currentVolume_ = auxiliary ? 0 : static_cast<int>(endCentral_.ThisDisk);
     // Drive letters and removable drives do not exist here: a volume number means block files.
@@ -556,6 +560,9 @@ bool TZipReader::RebuildFromLocalHeaders() {
     auto entry = std::make_unique<TZipHeaderInfo>();
     if (!entry->ReadLocalFromStream(s)) break;
     std::int64_t dataStart = s.Position() + entry->LocalExtraLength;
+    // Sizes from the archive are checked against the file before any arithmetic.
+    if (entry->CompressedSize < 0 || dataStart > size || entry->CompressedSize > size - dataStart)
+      break;
     std::int64_t next = dataStart + entry->CompressedSize;
     if (entry->HasDataDescriptor()) {
       next =

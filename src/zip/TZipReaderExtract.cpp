@@ -121,6 +121,7 @@ void TZipReader::SkipEntry(TSkipReason reason, const std::string& name, int i) {
 }
 
 bool TZipReader::SeekToData(const TZipHeaderInfo& e, std::int64_t& remaining) {
+  if (e.DiskNumberStart >= static_cast<std::uint32_t>(volumeCount_)) return false;
   if (multiMode_ != mmNone && currentVolume_ != static_cast<int>(e.DiskNumberStart))
     SwitchToVolume(static_cast<int>(e.DiskNumberStart) + 1);
   std::uint8_t raw[kLocalHeaderSize];
