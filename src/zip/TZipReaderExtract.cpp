@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -30,6 +31,8 @@ namespace zip {
 
 namespace {
 constexpr std::size_t kChunk = 32768;
+// Declared sizes are the archive's claims: their sum saturates instead of overflowing.
+constexpr std::int64_t kMaxRunTotal = std::numeric_limits<std::int64_t>::max() / 2;
 
 // True when a stored path component is "..", which would climb out of the destination.
 bool HasParentComponent(const std::string& path) {
@@ -288,7 +291,7 @@ int TZipReader::UnZip() {
           }
         }
         if (e->ExtractMark && !e->FileName().empty())
-          runTotal_ += e->UncompressedSize;
+          runTotal_ += std::min(e->UncompressedSize, kMaxRunTotal - runTotal_);
         else
           --selectedCount_;
       } else {
