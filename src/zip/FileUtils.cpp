@@ -195,6 +195,12 @@ bool MoveOrCopyFile(const std::string& source, const std::string& target) {
   return ok;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 std::string ShortPathName(const std::string& path) {
   return path;
 }

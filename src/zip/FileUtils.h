@@ -41,6 +41,9 @@ int CreateTempFile(const std::string& directory, std::string& path);
 // written target is removed).
 bool MoveOrCopyFile(const std::string& source, const std::string& target);
 
+// True when both names lead to one existing file (the same device and inode).
+bool SameFile(const std::string& a, const std::string& b);
+
 // The short form of a path; POSIX has none, so the path is returned as given.
 std::string ShortPathName(const std::string& path);
 

@@ -267,7 +267,7 @@ std::string TZipReader::EntryComment(int i) {
   TZipHeaderInfo& entry = *View().Items(i);  // the directory may have been reread
   std::string text = ReadEntryComment(*archive_, entry.CentralHeaderOffset);
   entry.SetFileComment(text);
-  if (endCentral_.ThisDisk == 0) CloseArchive();
+  if (endCentral_.ThisDisk == 0 && !KeepZipOpen) CloseArchive();
   return text;
 }
 

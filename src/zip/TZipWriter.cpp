@@ -212,6 +212,8 @@ void TZipWriter::Gather(Run& run) {
     } else {
       if (ExtractFilePath(line).empty()) line = rootDir_ + line;
       if (Excluded(line)) continue;
+      // The archive being updated is never packed into itself.
+      if (SameText(line, zipName_) || SameFile(line, zipName_)) continue;
       if (!FileExists(line)) {
         if (OnNoSuchFile) OnNoSuchFile(*this, line);
         continue;
@@ -248,7 +250,7 @@ void TZipWriter::Gather(Run& run) {
       }
       if (Excluded(name)) continue;
       Pump();
-      if (SameText(name, zipName_)) continue;
+      if (SameText(name, zipName_) || SameFile(name, zipName_)) continue;
       if (!inArchive(name)) continue;
       FilesList.push_back(name);
       run.totalBytes += size;
