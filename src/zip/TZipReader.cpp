@@ -372,9 +372,20 @@ void TZipReader::ReadDirectory() {
   archiveStamp_ = FileStamp(archive_->Handle());
   FreeDirectory();
   rebuilt_ = false;
-  std::uint8_t commentChanged = endCentral_.CommentChanged;
+  // A comment set but not yet written survives rereading the directory.
+  const bool commentPending = endCentral_.CommentChanged != 0;
+  const std::string pendingComment = endCentral_.Comment().value_or("");
+  struct RestorePending {
+    TEndCentral& end;
+    bool pending;
+    const std::string& text;
+    ~RestorePending() {
+      if (!pending) return;
+      end.SetComment(text);
+      end.CommentChanged = 1;
+    }
+  } restorePending{endCentral_, commentPending, pendingComment};
   endCentral_.Clear();
-  endCentral_.CommentChanged = commentChanged;
 
   std::unique_ptr<TLFNFileStream> auxiliary;
   bool found = endCentral_.FindInStream(*archive_);
