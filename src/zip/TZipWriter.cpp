@@ -189,6 +189,8 @@ std::string TZipWriter::UpdateLookupPath(const std::string& fullName) const {
 
 void TZipWriter::Gather(Run& run) {
   run.totalBytes = run.doneBytes = 0;
+  // Freshening compares with the archive's entries: read them when they are not loaded yet.
+  if (ZipAction == zaFreshen && !directory_ && FileExists(zipName_)) OpenArchive();
   if (ZipAction == zaFreshen && directory_) {
     run.freshenView = std::make_unique<TSortedZip>(dupAccept, false, ByName);
     for (TZipHeaderInfo* e : *directory_) run.freshenView->Add(e);
