@@ -174,18 +174,6 @@ std::string TZipWriter::StoredPath(const std::string& fullName) const {
   return CleanStoredFolder(folder);
 }
 
-std::string TZipWriter::UpdateLookupPath(const std::string& fullName) const {
-  if (!storePaths_) return {};
-  std::string folder = IncludeTrailingPathDelimiter(ExtractFilePath(fullName));
-  if (ExtractFilePath(fullName).empty()) return {};
-  if (relativePaths_ && !rootDir_.empty())
-    folder.erase(0, std::min(folder.size(), rootDir_.size()));
-  if (!folder.empty() && !storeVolumes_) {
-    std::size_t drive = ExtractFileDrive(folder).size();
-    if (drive) folder.erase(0, std::min(folder.size(), drive + 1));
-  }
-  return CleanStoredFolder(folder);
-}
 
 void TZipWriter::Gather(Run& run) {
   run.totalBytes = run.doneBytes = 0;
@@ -199,7 +187,7 @@ void TZipWriter::Gather(Run& run) {
     if (ZipAction != zaFreshen) return true;
     if (!run.freshenView) return false;
     TZipHeaderInfo key;
-    key.SetDirectory(UpdateLookupPath(fullName));
+    key.SetDirectory(StoredPath(fullName));
     key.SetFileName(ExtractFileName(fullName));
     int index;
     return run.freshenView->Find(&key, index);
@@ -551,8 +539,8 @@ void TZipWriter::ProcessExistingEntries(Run& run) {
     std::string key = LowerCase(old.FullName());
     auto line = std::find_if(FilesList.begin(), FilesList.end(), [&](const std::string& l) {
       if (!l.empty() && IsPathDelimiter(l.back()))
-        return LowerCase(UpdateLookupPath(l)) == key && storePaths_;
-      return LowerCase(UpdateLookupPath(l) + ExtractFileName(l)) == key;
+        return LowerCase(StoredPath(l)) == key && storePaths_;
+      return LowerCase(StoredPath(l) + ExtractFileName(l)) == key;
     });
     if (line == FilesList.end()) {
       KeepEntry(run, old);

@@ -110,7 +110,6 @@ class TZipWriter : public TZipReader {
   bool Excluded(const std::string& fullName) const;
   bool NoCompress(const std::string& fileName) const;
   std::string StoredPath(const std::string& fullName) const;
-  std::string UpdateLookupPath(const std::string& fullName) const;
   bool AddFile(Run& run, const std::string& name);
   void KeepEntry(Run& run, const TZipHeaderInfo& old);
   void ProcessExistingEntries(Run& run);
