@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 #include "zip/DosDateTime.h"
 #include "zip/Exceptions.h"
@@ -173,7 +174,6 @@ std::string TZipWriter::StoredPath(const std::string& fullName) const {
   if (!folder.empty() && !storeVolumes_) folder.erase(0, ExtractFileDrive(folder).size());
   return CleanStoredFolder(folder);
 }
-
 
 void TZipWriter::Gather(Run& run) {
   run.totalBytes = run.doneBytes = 0;
@@ -529,6 +529,15 @@ void TZipWriter::KeepEntry(Run& run, const TZipHeaderInfo& old) {
 }
 
 void TZipWriter::ProcessExistingEntries(Run& run) {
+  // The first listed line for each stored name (lower case), found in one pass.
+  std::unordered_map<std::string, std::size_t> firstLine;
+  for (std::size_t k = 0; k < FilesList.size(); ++k) {
+    const std::string& l = FilesList[k];
+    bool folder = !l.empty() && IsPathDelimiter(l.back());
+    if (folder && !storePaths_) continue;
+    firstLine.emplace(LowerCase(StoredPath(l) + (folder ? "" : ExtractFileName(l))), k);
+  }
+  std::vector<bool> used(FilesList.size(), false);
   std::vector<TZipHeaderInfo*> entries(directory_->begin(), directory_->end());
   for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
     TZipHeaderInfo old(*entries[static_cast<std::size_t>(i)]);
@@ -536,35 +545,35 @@ void TZipWriter::ProcessExistingEntries(Run& run) {
       // Loads the comment from the central header while the old archive is open.
       old.SetFileComment(EntryComment(i));
     }
-    std::string key = LowerCase(old.FullName());
-    auto line = std::find_if(FilesList.begin(), FilesList.end(), [&](const std::string& l) {
-      if (!l.empty() && IsPathDelimiter(l.back()))
-        return LowerCase(StoredPath(l)) == key && storePaths_;
-      return LowerCase(StoredPath(l) + ExtractFileName(l)) == key;
-    });
-    if (line == FilesList.end()) {
+    auto found = firstLine.find(LowerCase(old.FullName()));
+    if (found == firstLine.end() || used[found->second]) {
       KeepEntry(run, old);
       continue;
     }
-    bool isFolderLine = !line->empty() && IsPathDelimiter(line->back());
+    const std::size_t k = found->second;
+    const std::string name = FilesList[k];
+    used[k] = true;
+    bool isFolderLine = !name.empty() && IsPathDelimiter(name.back());
     auto entryDate = DosToDateTime(old.DateTime);
     DateTime entryTime = entryDate ? *entryDate : DateTime::Now();
-    bool fileNewer = !isFolderLine && entryTime < FileDateTime(*line);
+    bool fileNewer = !isFolderLine && entryTime < FileDateTime(name);
     if (ZipAction != zaReplace && !fileNewer) {
-      if (Dispose) run.disposeList.push_back(*line);
-      FilesList.erase(line);
+      if (Dispose) run.disposeList.push_back(name);
       if (OnUpdate) OnUpdate(*this, uaKeeping, i);
       KeepEntry(run, old);
       continue;
     }
-    std::string name = *line;
-    FilesList.erase(line);
     if (OnUpdate) OnUpdate(*this, uaReplacing, i);
     if (AddFile(run, name)) {
       ++run.count;
       if (Dispose) run.disposeList.push_back(name);
     }
   }
+  // The lines that named entries are done; the rest are added after the old entries.
+  std::vector<std::string> rest;
+  for (std::size_t k = 0; k < FilesList.size(); ++k)
+    if (!used[k]) rest.push_back(FilesList[k]);
+  FilesList = std::move(rest);
 }
 
 int TZipWriter::Zip() {
