@@ -57,19 +57,6 @@ void OpenReader(zip::TZipReader& reader, const std::string& path) {
   reader.LoadZipDirectory();
 }
 
-std::string PasswordFrom(const Args& args) {
-  if (auto p = args.Value("--password")) return *p;
-  if (auto f = args.Value("--password-file")) {
-    std::ifstream in(*f, std::ios::binary);
-    if (!in) throw zip::EFOpenError("Cannot open password file \"" + *f + "\"");
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-  }
-  return {};
-}
-
 std::string MethodName(int method) {
   switch (method) {
     case 0:
@@ -164,7 +151,7 @@ int TestCommand(const std::vector<std::string>& argv, std::ostream& out, std::os
   Args args(argv, {"--password", "--password-file"}, {});
   if (args.Positional().size() != 1) throw UsageError("test needs exactly one ARCHIVE");
   const std::string archive = args.Positional()[0];
-  std::string password = PasswordFrom(args);
+  std::string password = PasswordOf(args);
   return Guarded(archive, err, [&] {
     zip::TZipReader reader;
     OpenReader(reader, archive);
@@ -194,7 +181,7 @@ int ExtractCommand(const std::vector<std::string>& argv, std::ostream& out, std:
     if (it == kModes.end()) throw UsageError("unknown overwrite mode '" + *m + "'");
     mode = it->second;
   }
-  std::string password = PasswordFrom(args);
+  std::string password = PasswordOf(args);
   return Guarded(archive, err, [&] {
     zip::TZipReader reader;
     OpenReader(reader, archive);

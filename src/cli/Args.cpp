@@ -2,6 +2,9 @@
 #include "cli/Args.h"
 
 #include <algorithm>
+#include <fstream>
+
+#include "zip/Exceptions.h"
 
 namespace cli {
 
@@ -58,6 +61,19 @@ std::vector<std::string> Args::Values(const std::string& option) const {
 
 bool Args::Flag(const std::string& option) const {
   return std::find(flags_.begin(), flags_.end(), option) != flags_.end();
+}
+
+std::string PasswordOf(const Args& args) {
+  if (auto p = args.Value("--password")) return *p;
+  if (auto f = args.Value("--password-file")) {
+    std::ifstream in(*f, std::ios::binary);
+    if (!in) throw zip::EFOpenError("Cannot open password file \"" + *f + "\"");
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
+  return {};
 }
 
 }  // namespace cli

@@ -34,4 +34,8 @@ class Args {
   std::vector<std::string> positional_;
 };
 
+// The password of --password, or the first line of the file named by --password-file; empty
+// when neither is given. Throws zip::EFOpenError when the file cannot be read.
+std::string PasswordOf(const Args& args);
+
 }  // namespace cli

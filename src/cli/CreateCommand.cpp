@@ -17,18 +17,6 @@
 namespace cli {
 
 namespace {
-std::string PasswordOf(const Args& args) {
-  if (auto p = args.Value("--password")) return *p;
-  if (auto f = args.Value("--password-file")) {
-    std::ifstream in(*f, std::ios::binary);
-    if (!in) throw zip::EFOpenError("Cannot open password file \"" + *f + "\"");
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-  }
-  return {};
-}
 
 std::int64_t ParseSize(const std::string& text) {
   std::size_t used = 0;
