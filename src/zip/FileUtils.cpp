@@ -158,10 +158,19 @@ bool ForceDirectories(const std::string& path) {
   std::string dir = path;
   while (dir.size() > 1 && IsPathDelimiter(dir.back())) dir.pop_back();
   if (DirectoryExists(dir)) return true;
-  std::string parent = ExtractFilePath(dir);
-  if (!parent.empty() && !ForceDirectories(parent)) return false;
-  if (::mkdir(dir.c_str(), 0777) == 0) return true;
-  return errno == EEXIST && DirectoryExists(dir);
+  // Each level is created in turn in one buffer (cut short at each separator), so a very deep
+  // path costs neither deep recursion nor a copy per level.
+  for (std::size_t i = 1; i <= dir.size(); ++i) {
+    if (i < dir.size() && !IsPathDelimiter(dir[i])) continue;
+    if (IsPathDelimiter(dir[i - 1])) continue;
+    char saved = dir[i];  // the terminating zero when i == size()
+    dir[i] = '\0';
+    int rc = ::mkdir(dir.c_str(), 0777);
+    int err = errno;
+    dir[i] = saved;
+    if (rc != 0 && err != EEXIST) return false;
+  }
+  return DirectoryExists(dir);
 }
 
 int CreateTempFile(const std::string& directory, std::string& path) {
@@ -196,7 +205,8 @@ bool MoveOrCopyFile(const std::string& source, const std::string& target) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
