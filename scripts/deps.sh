@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev)
 if [ "${1:-build}" = test ]; then
-  packages+=(libgtest-dev zip unzip 7zip libarchive-tools python3 xvfb xauth)
+  packages+=(libgtest-dev zip unzip 7zip libarchive-tools python3 xvfb xauth clang
+    libclang-rt-14-dev)
 fi
 
 missing=()
