@@ -4,9 +4,11 @@
 // extracted into a fresh temporary folder.
 // Library errors (zip::Exception) are expected; crashes, sanitizer reports, hangs, unbounded
 // allocations and files created outside the destination are findings.
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -23,8 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Above this total of declared uncompressed sizes the entries are neither tested nor extracted,
-// so one input cannot take minutes; the declared sizes are hostile, so this is only a work cap.
+// Above this total of declared uncompressed sizes the entries are not tested and the extraction
+// run stops after selecting them, so one input cannot take minutes; the declared sizes are
+// hostile, so this is only a work cap.
 constexpr std::int64_t kMaxDeclaredTotal = std::int64_t{64} << 20;
 
 struct Paths {
@@ -41,6 +44,20 @@ const Paths& WorkPaths() {
     return p;
   }();
   return paths;
+}
+
+// A crashed run cannot clean up after itself: the next one removes the work folders of processes
+// that are gone.
+void RemoveStaleWorkFolders() {
+  const std::string prefix = "ovaruz-fuzz-";
+  std::error_code ec;
+  for (const auto& item : fs::directory_iterator(fs::temp_directory_path(), ec)) {
+    const std::string name = item.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      fs::remove_all(item.path(), ec);
+  }
 }
 
 void RemoveWorkFolder() {
@@ -87,6 +104,7 @@ void ReadAccessors(zip::TZipReader& reader) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zip::SetMessageBoxHandler([](const std::string&, const std::string&, zip::MsgKind,
                                zip::MsgButtons) { return zip::MsgResult::OK; });
+  RemoveStaleWorkFolders();
   WorkPaths();
   std::atexit(RemoveWorkFolder);
   return 0;
