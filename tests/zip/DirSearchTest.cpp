@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 #include "zip/TDirSearch.h"
 
 namespace zip {
@@ -20,28 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the test temporary folder, removed with its contents at the end.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::path(testing::TempDir()) / "dirsearchXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = buffer.data();
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  // The folder without a trailing separator.
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using testsupport::TempDir;
 
 void WriteFile(const fs::path& path, std::size_t size) {
   fs::create_directories(path.parent_path());
@@ -83,7 +64,7 @@ std::set<std::string> AsSet(const std::vector<std::string>& names) {
 class DirSearchTreeTest : public testing::Test {
  protected:
   void SetUp() override {
-    fs::path r = dir_.path();
+    fs::path r = dir_.Path().string();
     WriteFile(r / "a.txt", 3);
     WriteFile(r / "readme", 5);
     WriteFile(r / ".hidden", 1);
@@ -92,7 +73,7 @@ class DirSearchTreeTest : public testing::Test {
     WriteFile(r / "sub2" / "d.txt", 6);
     WriteFile(r / ".git" / "x.txt", 7);
   }
-  const std::string& root() const { return dir_.path(); }
+  std::string root() const { return dir_.Path().string(); }
 
  private:
   TempDir dir_;
@@ -162,7 +143,7 @@ TEST_F(DirSearchTreeTest, WalkStaysOverOnceFinished) {
 
 TEST(DirSearchTest, LinkToFileIsAFileAndLinksToDirectoriesAreNotFollowed) {
   TempDir dir;
-  fs::path r = dir.path();
+  fs::path r = dir.Path().string();
   WriteFile(r / "target.bin", 9);
   WriteFile(r / "real" / "inside.txt", 1);
   fs::create_symlink(r / "target.bin", r / "file.lnk");
@@ -170,16 +151,16 @@ TEST(DirSearchTest, LinkToFileIsAFileAndLinksToDirectoriesAreNotFollowed) {
   fs::create_directory_symlink(r, r / "real" / "loop");  // would loop if followed
   fs::create_symlink(r / "missing", r / "broken.lnk");
 
-  std::vector<Entry> entries = Walk(dir.path(), true, "*.*");
+  std::vector<Entry> entries = Walk(dir.Path().string(), true, "*.*");
   std::map<std::string, std::int64_t> found;
-  for (const Entry& e : entries) found[e.name.substr(dir.path().size() + 1)] = e.size;
+  for (const Entry& e : entries) found[e.name.substr(dir.Path().string().size() + 1)] = e.size;
   EXPECT_EQ(found, (std::map<std::string, std::int64_t>{
                        {"target.bin", 9}, {"file.lnk", 9}, {"real/", -1}, {"real/inside.txt", 1}}));
 }
 
 TEST(DirSearchTest, MissingStartFolderEndsAtOnce) {
   TempDir dir;
-  TDirSearch search(dir.path() + "/absent", true, "*.*");
+  TDirSearch search(dir.Path().string() + "/absent", true, "*.*");
   std::int64_t size = 42;
   EXPECT_EQ(search.NextFile(size), "");
   EXPECT_EQ(search.NextFile(size), "");
@@ -189,12 +170,12 @@ TEST(DirSearchTest, MissingStartFolderEndsAtOnce) {
 TEST(DirSearchTest, DeepTreeIsWalkedCompletely) {
   TempDir dir;
   constexpr int kDepth = 30;
-  fs::path p = dir.path();
+  fs::path p = dir.Path().string();
   for (int i = 0; i < kDepth; ++i) {
     p /= "d" + std::to_string(i);
     WriteFile(p / "f.txt", static_cast<std::size_t>(i));
   }
-  std::vector<Entry> entries = Walk(dir.path(), true, "*.txt");
+  std::vector<Entry> entries = Walk(dir.Path().string(), true, "*.txt");
   EXPECT_EQ(entries.size(), 2u * kDepth);
   auto deepest = std::find_if(entries.begin(), entries.end(),
                               [&](const Entry& e) { return e.name == p.string() + "/f.txt"; });
@@ -204,11 +185,11 @@ TEST(DirSearchTest, DeepTreeIsWalkedCompletely) {
 
 TEST(SearchDataTest, EnumeratesEveryEntryOfOneLevelThenCloses) {
   TempDir dir;
-  WriteFile(fs::path(dir.path()) / "one", 1);
-  WriteFile(fs::path(dir.path()) / "sub" / "inner", 1);
+  WriteFile(fs::path(dir.Path().string()) / "one", 1);
+  WriteFile(fs::path(dir.Path().string()) / "sub" / "inner", 1);
 
-  TSearchData level(dir.path(), "*.x");
-  EXPECT_EQ(level.Directory(), dir.path() + "/");
+  TSearchData level(dir.Path().string(), "*.x");
+  EXPECT_EQ(level.Directory(), dir.Path().string() + "/");
   EXPECT_EQ(level.Mask(), "*.x");
   std::map<std::string, bool> seen;
   while (level.FindResult() == 0) {
@@ -223,7 +204,7 @@ TEST(SearchDataTest, EnumeratesEveryEntryOfOneLevelThenCloses) {
   level.Advance();  // no effect once exhausted
   EXPECT_TRUE(level.Exhausted());
 
-  TSearchData missing(dir.path() + "/absent", "*");
+  TSearchData missing(dir.Path().string() + "/absent", "*");
   EXPECT_EQ(missing.FindResult(), ENOENT);
 }
 

@@ -16,7 +16,7 @@
 #include "zip/TZipReader.h"
 
 using namespace zip;
-using testsupport::EntrySpec;
+using testsupport::EntryPlan;
 using testsupport::ReadFile;
 using testsupport::TestArchive;
 using testsupport::WriteFile;
@@ -249,7 +249,7 @@ TEST(Extract, UnknownMethodAndTruncatedData) {
         shown.push_back(caption + ": " + text);
         return MsgResult::OK;
       });
-  EntrySpec odd{"odd.bin", "data"};
+  EntryPlan odd{"odd.bin", "data"};
   odd.method = 99;
   Fixture f(TestArchive().Add(odd).Finish());
   f.reader.DoAll = true;

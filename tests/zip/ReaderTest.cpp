@@ -10,7 +10,7 @@
 #include "zip/TZipReader.h"
 
 using namespace zip;
-using testsupport::EntrySpec;
+using testsupport::EntryPlan;
 using testsupport::TestArchive;
 
 namespace {

@@ -11,7 +11,7 @@ using namespace zip;
 
 namespace {
 
-struct Spec {
+struct Row {
   const char* dir;
   const char* name;
   std::uint32_t dos;
@@ -22,7 +22,7 @@ struct Spec {
 class SortedZipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const Spec specs[] = {
+    const Row rows[] = {
         {"b/", "x.txt", 0x5A8B6C2A, 50, 100, 0},    // 2025-04-11, rate 50
         {"a/", "y.txt", 0x5A8C6C2A, 10, 100, 200},  // 2025-04-12, rate 10
         {"", "Z.txt", 0x00000000, 50, 0, 400},      // unconvertible date (day 0), rate 0
@@ -31,12 +31,12 @@ class SortedZipTest : public ::testing::Test {
     };
     for (int i = 0; i < 5; ++i) {
       auto e = std::make_unique<TZipHeaderInfo>();
-      e->SetDirectory(specs[i].dir);
-      e->SetFileName(specs[i].name);
-      e->DateTime = specs[i].dos;
-      e->CompressedSize = specs[i].packed;
-      e->UncompressedSize = specs[i].size;
-      e->LocalHeaderOffset = specs[i].offset;
+      e->SetDirectory(rows[i].dir);
+      e->SetFileName(rows[i].name);
+      e->DateTime = rows[i].dos;
+      e->CompressedSize = rows[i].packed;
+      e->UncompressedSize = rows[i].size;
+      e->LocalHeaderOffset = rows[i].offset;
       e->CRC32 = static_cast<std::uint32_t>(i);  // tag: insertion order
       entries.push_back(e.get());
       directory.AddOwned(std::move(e));

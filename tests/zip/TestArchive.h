@@ -17,8 +17,8 @@
 
 namespace testsupport {
 
-struct EntrySpec {
-  EntrySpec(std::string name, std::string data = "", bool deflate = false,
+struct EntryPlan {
+  EntryPlan(std::string name, std::string data = "", bool deflate = false,
             std::string password = "", std::string comment = "",
             std::uint32_t dos = 0x5A8B6C2A)  // 2025-04-11 13:33:20
       : name(std::move(name)),
@@ -38,31 +38,31 @@ struct EntrySpec {
 
 class TestArchive {
  public:
-  TestArchive& Add(const EntrySpec& spec) {
+  TestArchive& Add(const EntryPlan& plan) {
     auto e = std::make_unique<zip::TZipHeaderInfo>();
     std::string dir =
-        spec.name.back() == '/' ? spec.name : spec.name.substr(0, spec.name.rfind('/') + 1);
+        plan.name.back() == '/' ? plan.name : plan.name.substr(0, plan.name.rfind('/') + 1);
     e->SetDirectory(dir);
-    e->SetFileName(spec.name.substr(dir.size()));
-    std::string body = spec.data;
-    if (spec.deflate) body = Deflate(spec.data);
-    e->CompressionMethod = spec.method != 0xFFFF ? spec.method
-                           : spec.deflate        ? zip::kMethodDeflated
+    e->SetFileName(plan.name.substr(dir.size()));
+    std::string body = plan.data;
+    if (plan.deflate) body = Deflate(plan.data);
+    e->CompressionMethod = plan.method != 0xFFFF ? plan.method
+                           : plan.deflate        ? zip::kMethodDeflated
                                                  : zip::kMethodStored;
-    e->DateTime = spec.dos;
-    e->CRC32 = zip::Crc32Of(spec.data.data(), spec.data.size());
-    e->UncompressedSize = static_cast<std::int64_t>(spec.data.size());
+    e->DateTime = plan.dos;
+    e->CRC32 = zip::Crc32Of(plan.data.data(), plan.data.size());
+    e->UncompressedSize = static_cast<std::int64_t>(plan.data.size());
     std::string header;
-    if (!spec.password.empty()) {
+    if (!plan.password.empty()) {
       e->Flag |= zip::kFlagEncrypted;
       zip::TZipCipher c;
       std::uint8_t h[zip::kEncryptionHeaderSize];
-      c.MakeEncryptionHeader(spec.password, e->CRC32, h);
+      c.MakeEncryptionHeader(plan.password, e->CRC32, h);
       c.EncryptBuffer(body.data(), body.size());
       header.assign(reinterpret_cast<char*>(h), sizeof h);
     }
     e->CompressedSize = static_cast<std::int64_t>(header.size() + body.size());
-    if (!spec.comment.empty()) e->SetFileComment(spec.comment);
+    if (!plan.comment.empty()) e->SetFileComment(plan.comment);
     e->SaveLocalToStream(out_);
     out_.WriteBuffer(header.data(), static_cast<std::int64_t>(header.size()));
     out_.WriteBuffer(body.data(), static_cast<std::int64_t>(body.size()));
