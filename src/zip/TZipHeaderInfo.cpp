@@ -56,6 +56,25 @@ bool ReadExact(TStream& stream, std::string& out, std::size_t n) {
 }
 }  // namespace
 
+// The in-memory form of a stored name: decoded, with the native separator.
+static std::string MemoryName(const std::string& stored, std::uint16_t flag, int host) {
+  std::string decoded = DecodeEntryName(stored, flag, host);
+  if constexpr (kPathDelim != '/') std::replace(decoded.begin(), decoded.end(), '/', kPathDelim);
+  return decoded;
+}
+
+void TZipHeaderInfo::TakeCommonFields(std::uint16_t needed, std::uint16_t flag,
+                                      std::uint16_t method, std::uint32_t dos, std::uint32_t crc,
+                                      std::uint32_t csize, std::uint32_t usize) {
+  VersionNeeded = needed;
+  Flag = flag;
+  CompressionMethod = method;
+  DateTime = NormalizeDosDateTime(dos);
+  CRC32 = crc;
+  CompressedSize = csize;
+  UncompressedSize = usize;
+}
+
 void TZipHeaderInfo::Clear() {
   VersionMadeBy = 20;
   VersionNeeded = 20;
@@ -251,16 +270,9 @@ bool TZipHeaderInfo::ReadCentralFromStream(TStream*& stream, const TNextVolumeFu
   }
   if (commentLen) stream->Seek(commentLen, soCurrent);
 
-  std::string decoded = DecodeEntryName(name, flag, madeBy >> 8);
-  if constexpr (kPathDelim != '/') std::replace(decoded.begin(), decoded.end(), '/', kPathDelim);
+  std::string decoded = MemoryName(name, flag, madeBy >> 8);
   VersionMadeBy = madeBy;
-  VersionNeeded = needed;
-  Flag = flag;
-  CompressionMethod = method;
-  DateTime = NormalizeDosDateTime(dos);
-  CRC32 = crc;
-  CompressedSize = csize;
-  UncompressedSize = usize;
+  TakeCommonFields(needed, flag, method, dos, crc, csize, usize);
   CentralExtraLength = extraLen;
   DiskNumberStart = disk;
   InternalAttributes = internal;
@@ -301,16 +313,9 @@ bool TZipHeaderInfo::ReadLocalFromStream(TStream& stream) {
   if (zip64 && !ReadExact(stream, extra, extraLen)) extra.clear();
   if (zip64) stream.Seek(afterName, soBeginning);
 
-  std::string decoded = DecodeEntryName(name, flag, -1);
-  if constexpr (kPathDelim != '/') std::replace(decoded.begin(), decoded.end(), '/', kPathDelim);
+  std::string decoded = MemoryName(name, flag, -1);
   VersionMadeBy = 0;
-  VersionNeeded = needed;
-  Flag = flag;
-  CompressionMethod = method;
-  DateTime = NormalizeDosDateTime(dos);
-  CRC32 = crc;
-  CompressedSize = csize;
-  UncompressedSize = usize;
+  TakeCommonFields(needed, flag, method, dos, crc, csize, usize);
   LocalExtraLength = extraLen;
   LocalZip64 = false;  // the ZIP64 extra, if any, is counted in LocalExtraLength here
   FileCommentLength = 0;

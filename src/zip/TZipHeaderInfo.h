@@ -92,6 +92,10 @@ class TZipHeaderInfo {
 
  private:
   void UpdateNameLength();
+  // The fields local and central headers share, the date normalised.
+  void TakeCommonFields(std::uint16_t needed, std::uint16_t flag, std::uint16_t method,
+                        std::uint32_t dos, std::uint32_t crc, std::uint32_t csize,
+                        std::uint32_t usize);
   void SplitName(const std::string& name);
 
   std::string fileName_;
