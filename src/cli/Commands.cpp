@@ -4,6 +4,8 @@
 #include "cli/ArchiveCommands.h"
 #include "cli/Args.h"
 #include "cli/CreateCommand.h"
+#include "cli/ProjectCommands.h"
+#include "core/DataFolder.h"
 
 namespace cli {
 
@@ -30,6 +32,12 @@ const char kUsage[] =
     "      folder entry), or a folder and a pattern ('/data/docs/*.txt'; '|' or '>' before\n"
     "      the pattern: without or with subfolders)\n"
     "\n"
+    "Program data commands (the data folder: --home DIR, else $OVARUZ_HOME, else a project.ini\n"
+    "beside the program, else ~/.config/ovaruz/):\n"
+    "  [--home DIR] log\n"
+    "      the activity log, newest first, tab-separated: date, operation, status, project,\n"
+    "      information\n"
+    "\n"
     "Options:\n"
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
@@ -37,7 +45,24 @@ const char kUsage[] =
     "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
 }  // namespace
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args = allArgs;
+  // --home DIR before the command chooses the data folder for this call.
+  if (!args.empty() && (args[0] == "--home" || args[0].rfind("--home=", 0) == 0)) {
+    std::string home;
+    if (args[0] == "--home") {
+      if (args.size() < 2) {
+        err << "ovaruz-cli: option --home needs a value\n";
+        return 2;
+      }
+      home = args[1];
+      args.erase(args.begin(), args.begin() + 2);
+    } else {
+      home = args[0].substr(7);
+      args.erase(args.begin());
+    }
+    core::SetDataFolderOverride(home);
+  }
   if (args.empty()) {
     err << kUsage;
     return 2;
@@ -57,6 +82,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (cmd == "test") return TestCommand(rest, out, err);
     if (cmd == "extract") return ExtractCommand(rest, out, err);
     if (cmd == "create") return CreateCommand(rest, out, err);
+    if (cmd == "log") return LogCommand(rest, out, err);
   } catch (const UsageError& e) {
     err << "ovaruz-cli " << cmd << ": " << e.what() << "\nRun 'ovaruz-cli --help' for usage.\n";
     return 2;

@@ -43,3 +43,21 @@ TEST(Cli, UnreadableArchivesGiveOneErrorLine) {
     }
   }
 }
+
+// The log command reads a log.txt written by hand in the program's format from the data folder
+// that --home names, newest entry first.
+TEST(Cli, LogListsTheActivityLogNewestFirst) {
+  testsupport::TempDir home;
+  testsupport::WriteFile(
+      home / "log.txt",
+      "[Common]\r\nLog Total=2\r\n"
+      "[Log1]\r\nDate=2026-01-02 03:04:05\r\nOperate=Backup\r\nStatus=Succeeds\r\n"
+      "Project=Docs\r\nInformation=first\r\n"
+      "[Log2]\r\nDate=2026-01-03\r\nOperate=Restore\r\nStatus=Fails\r\n"
+      "Project=\r\nInformation=second\r\n");
+  auto r = RunCli("--home " + ShellQuote(home.Path().string()) + " log");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output,
+            "2026-01-03\tRestore\tFails\t\tsecond\n"
+            "2026-01-02 03:04:05\tBackup\tSucceeds\tDocs\tfirst\n");
+}
