@@ -34,6 +34,8 @@ const char kUsage[] =
     "\n"
     "Program data commands (the data folder: --home DIR, else $OVARUZ_HOME, else a project.ini\n"
     "beside the program, else ~/.config/ovaruz/):\n"
+    "  [--home DIR] projects\n"
+    "      one row per project: name, suffix kind, next archive path, schedule\n"
     "  [--home DIR] log\n"
     "      the activity log, newest first, tab-separated: date, operation, status, project,\n"
     "      information\n"
@@ -83,6 +85,7 @@ int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream
     if (cmd == "extract") return ExtractCommand(rest, out, err);
     if (cmd == "create") return CreateCommand(rest, out, err);
     if (cmd == "log") return LogCommand(rest, out, err);
+    if (cmd == "projects") return ProjectsCommand(rest, out, err);
   } catch (const UsageError& e) {
     err << "ovaruz-cli " << cmd << ": " << e.what() << "\nRun 'ovaruz-cli --help' for usage.\n";
     return 2;

@@ -11,4 +11,8 @@ namespace cli {
 // operation, status, project, information).
 int LogCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// ovaruz-cli projects: one tab-separated row per project in project-box order: name, suffix kind
+// (None, Date or Number), the next archive's path, the schedule.
+int ProjectsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 }  // namespace cli

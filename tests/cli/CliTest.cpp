@@ -61,3 +61,20 @@ TEST(Cli, LogListsTheActivityLogNewestFirst) {
             "2026-01-03\tRestore\tFails\t\tsecond\n"
             "2026-01-02 03:04:05\tBackup\tSucceeds\tDocs\tfirst\n");
 }
+
+// The projects command reads a project.ini written by hand in the program's format: one row per
+// project in project-box order (sorted without regard to case) with its naming and schedule.
+TEST(Cli, ProjectsListNamingAndSchedule) {
+  testsupport::TempDir home;
+  testsupport::WriteFile(home / "project.ini",
+                         "[Common]\nProject Count=2\nCount0=Photos\nCount1=docs\n\n"
+                         "[docs]\nFilename prefix=docs-\nSuffix=2\nValue=7\nIncrease Value=1\n"
+                         "Save Path=/backup/\nBackupMode=0\nStartTime_or_Increase=09:00:00\n\n"
+                         "[Photos]\nFilename prefix=photos\nSuffix=0\nSave Path=/backup/pics/\n"
+                         "BackupMode=2\nStartTime_or_Increase=Monday\n");
+  auto r = RunCli("--home " + ShellQuote(home.Path().string()) + " projects");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output,
+            "docs\tNumber\t/backup/docs-8.zip\tDaily once at 09:00:00\n"
+            "Photos\tNone\t/backup/pics/photos.zip\tWeekly every on Monday\n");
+}
