@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "InteropSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -30,10 +31,7 @@ using testsupport::RunCommand;
 using testsupport::ShellQuote;
 using testsupport::TempDir;
 using testsupport::WriteFile;
-
-constexpr time_t kSourceTime = 1614834368;  // 2021-03-04 05:06:08 UTC, an even second
-
-const std::string kNonAsciiFile = "grüße/ünïcödé.txt";
+using namespace interopsupport;
 
 // Prints one line per entry: name, flag bits, method, host system, Unix mode (octal), size; then
 // "comment\t" and the archive comment.
@@ -72,23 +70,6 @@ const std::string& Python() {
   return python;
 }
 
-// The 7-Zip command: Debian's 7zip package installs "7z" or only "7zz".
-std::string SevenZip() {
-  return testsupport::HaveTool("7zz") ? "7zz" : "7z";
-}
-
-std::string PseudoRandomBytes(std::size_t n, unsigned seed = 20240229) {
-  std::mt19937 gen(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(gen() & 0xFF);
-  return s;
-}
-
-void SetTime(const fs::path& p, time_t t) {
-  const timespec times[2] = {{t, 0}, {t, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << p;
-}
-
 // Text files (one compressible), a backup file in two places, pseudo-random data (large, and
 // small enough to be stored), an empty file, a non-ASCII name, an executable script, nested and
 // empty folders; every item with kSourceTime.
@@ -118,13 +99,6 @@ std::map<std::string, std::string> ReadFiles(const fs::path& root) {
     if (e.is_regular_file())
       files[fs::relative(e.path(), root).generic_string()] = ReadFile(e.path().string());
   return files;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 std::vector<std::string> Split(const std::string& line) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "InteropSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -25,12 +26,7 @@ using testsupport::RunCommand;
 using testsupport::ShellQuote;
 using testsupport::TempDir;
 using testsupport::WriteFile;
-
-// Every source file and folder gets this modification time (an even number of seconds, so the DOS
-// date-time of the archive entries holds it exactly).
-constexpr time_t kSourceTime = 1614834368;  // 2021-03-04 05:06:08 UTC
-
-const std::string kNonAsciiFile = "grüße/ünïcödé.txt";
+using namespace interopsupport;
 
 // Prints one line per entry in the columns of "ovaruz-cli list --tsv", then a line
 // "features\t..." naming what the archive uses, so each case can confirm that the peer wrote the
@@ -104,23 +100,6 @@ with zipfile.ZipFile(sys.stdout.buffer if arc == '-' else arc, 'w', method) as z
                 zf.getinfo(zf.namelist()[-1]).comment = ('about ' + path).encode()
 )PY";
 
-// The 7-Zip command: Debian's 7zip package installs "7z" or only "7zz".
-std::string SevenZip() {
-  return testsupport::HaveTool("7zz") ? "7zz" : "7z";
-}
-
-std::string PseudoRandomBytes(std::size_t n) {
-  std::mt19937 gen(20240229);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(gen() & 0xFF);
-  return s;
-}
-
-void SetTime(const fs::path& p, time_t t) {
-  const timespec times[2] = {{t, 0}, {t, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), times, 0), 0) << p;
-}
-
 // A few text files (one large enough to compress well), a binary file of pseudo-random bytes, an
 // empty file, nested and empty folders and a non-ASCII UTF-8 name, all with kSourceTime.
 void BuildSourceTree(const fs::path& root) {
@@ -167,13 +146,6 @@ std::vector<std::string> RegularFiles(const fs::path& root) {
   for (const auto& [k, v] : ReadTree(root))
     if (!v.dir) files.push_back(k);
   return files;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 struct PeerCase {
