@@ -7,6 +7,7 @@
 #include <map>
 
 #include "cli/Args.h"
+#include "cli/Console.h"
 #include "zip/DosDateTime.h"
 #include "zip/Exceptions.h"
 #include "zip/FileUtils.h"
@@ -170,17 +171,7 @@ int ExtractCommand(const std::vector<std::string>& argv, std::ostream& out, std:
   if (args.Positional().size() < 2) throw UsageError("extract needs ARCHIVE and DEST");
   const std::string archive = args.Positional()[0];
   const std::string dest = args.Positional()[1];
-  static const std::map<std::string, zip::TUZOverwriteMode> kModes = {{"never", zip::Never},
-                                                                      {"always", zip::Always},
-                                                                      {"newer", zip::ifNewer},
-                                                                      {"older", zip::ifOlder},
-                                                                      {"prompt", zip::Prompt}};
-  zip::TUZOverwriteMode mode = zip::Never;
-  if (auto m = args.Value("--overwrite")) {
-    auto it = kModes.find(*m);
-    if (it == kModes.end()) throw UsageError("unknown overwrite mode '" + *m + "'");
-    mode = it->second;
-  }
+  const zip::TUZOverwriteMode mode = OverwriteModeOf(args);
   std::string password = PasswordOf(args);
   return Guarded(archive, err, [&] {
     zip::TZipReader reader;
@@ -210,21 +201,7 @@ int ExtractCommand(const std::vector<std::string>& argv, std::ostream& out, std:
       lastMessage.clear();
       ++failures;
     };
-    zip::SetMessageBoxHandler(
-        [&](const std::string& text, const std::string&, zip::MsgKind, zip::MsgButtons buttons) {
-          if (buttons != zip::MsgButtons::YesNo) {
-            lastMessage = text;
-            return zip::MsgResult::OK;
-          }
-          std::cerr << text << " [y/N] " << std::flush;
-          std::string answer;
-          std::getline(std::cin, answer);
-          return (answer == "y" || answer == "Y" || answer == "yes") ? zip::MsgResult::Yes
-                                                                     : zip::MsgResult::No;
-        });
-    struct RestoreHandler {
-      ~RestoreHandler() { zip::SetMessageBoxHandler({}); }
-    } restore;
+    TerminalMessageBoxes boxes([&](const std::string& text) { lastMessage = text; });
     int count = reader.UnZip();
     out << "extracted " << count << (count == 1 ? " entry" : " entries") << " to " << dest << '\n';
     return failures == 0 ? 0 : 1;

@@ -5,6 +5,7 @@
 #include "cli/Args.h"
 #include "cli/CreateCommand.h"
 #include "cli/ProjectCommands.h"
+#include "cli/RunCommands.h"
 #include "core/DataFolder.h"
 
 namespace cli {
@@ -36,6 +37,15 @@ const char kUsage[] =
     "beside the program, else ~/.config/ovaruz/):\n"
     "  [--home DIR] projects\n"
     "      one row per project: name, suffix kind, next archive path, schedule\n"
+    "  [--home DIR] backup PROJECT\n"
+    "      back the project up as a scheduled run does (no question); exit status 3 when\n"
+    "      the archive exists and overwriting is off\n"
+    "  [--home DIR] restore ARCHIVE DEST [--project NAME] [--password P | --password-file FILE]\n"
+    "          [--overwrite never|always|newer|older|prompt] [--flat]\n"
+    "      restore every entry of ARCHIVE below DEST and log the outcome\n"
+    "  [--home DIR] scheduler [--interval SECONDS]\n"
+    "      run the projects' schedules until SIGINT or SIGTERM (a tick every 30 seconds; a\n"
+    "      second signal cancels a running backup)\n"
     "  [--home DIR] log\n"
     "      the activity log, newest first, tab-separated: date, operation, status, project,\n"
     "      information\n"
@@ -44,7 +54,7 @@ const char kUsage[] =
     "  -h, --help       show this help and exit\n"
     "  -V, --version    show the version and exit\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+    "Exit status: 0 success, 1 failure, 2 wrong usage, 3 backup interrupted (archive exists).\n";
 }  // namespace
 
 int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream& err) {
@@ -86,6 +96,9 @@ int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream
     if (cmd == "create") return CreateCommand(rest, out, err);
     if (cmd == "log") return LogCommand(rest, out, err);
     if (cmd == "projects") return ProjectsCommand(rest, out, err);
+    if (cmd == "backup") return BackupCommand(rest, out, err);
+    if (cmd == "restore") return RestoreCommand(rest, out, err);
+    if (cmd == "scheduler") return SchedulerCommand(rest, out, err);
   } catch (const UsageError& e) {
     err << "ovaruz-cli " << cmd << ": " << e.what() << "\nRun 'ovaruz-cli --help' for usage.\n";
     return 2;

@@ -41,7 +41,15 @@ std::string DecodeCharacterCodes(std::string_view text) {
   return out;
 }
 
-// A date-time of a's date and b's time of day.
+void WriteList(IniDocument& doc, std::string_view section, const char* countKey, const char* word,
+               const std::vector<std::string>& entries) {
+  doc.WriteInteger(section, countKey, static_cast<int>(entries.size()));
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    doc.WriteString(section, std::string(word) + std::to_string(i), entries[i]);
+}
+
+}  // namespace
+
 zip::DateTime CombineDateAndTime(const zip::DateTime& a, const zip::DateTime& b) {
   return zip::DateTime(a.DatePart().Value() + (b.Value() - b.DatePart().Value()));
 }
@@ -53,14 +61,18 @@ ArchiveSuffix CheckedSuffix(const BackupTabModel& tab) {
   return ArchiveSuffix::Number;
 }
 
-void WriteList(IniDocument& doc, std::string_view section, const char* countKey, const char* word,
-               const std::vector<std::string>& entries) {
-  doc.WriteInteger(section, countKey, static_cast<int>(entries.size()));
-  for (std::size_t i = 0; i < entries.size(); ++i)
-    doc.WriteString(section, std::string(word) + std::to_string(i), entries[i]);
+void ComposeTabFileName(BackupTabModel& tab, const GlobalSettings& settings,
+                        const zip::DateTime& now) {
+  ArchiveNaming naming;
+  naming.saveFolder = tab.currentSavePath;
+  naming.prefix = tab.editPrefix;
+  naming.suffix = CheckedSuffix(tab);
+  naming.number = tab.rxSpinvalue.value;
+  naming.padNumber = settings.isAppend0;
+  naming.width = settings.width;
+  tab.editFilename = ComposeArchiveName(naming, now);
 }
 
-}  // namespace
 
 std::string ProjectSection(std::string_view projectName) {
   return zip::Trim(projectName);
@@ -183,14 +195,7 @@ void ShowProjectRecord(const ProjectRecord& r, std::string_view projectName,
   tab.rxSpinIncrease.Set(r.increaseValue);
   tab.rxSpinvalue.Set(static_cast<std::int64_t>(r.value) + tab.rxSpinIncrease.value);
   tab.currentSavePath = r.savePath;
-  ArchiveNaming naming;
-  naming.saveFolder = tab.currentSavePath;
-  naming.prefix = tab.editPrefix;
-  naming.suffix = CheckedSuffix(tab);
-  naming.number = tab.rxSpinvalue.value;
-  naming.padNumber = settings.isAppend0;
-  naming.width = settings.width;
-  tab.editFilename = ComposeArchiveName(naming, now);
+  ComposeTabFileName(tab, settings, now);
   tab.listboxBackup = r.backups;
   tab.listBoxNobackup = r.noBackups;
   tab.radioyes = r.includeSubdirectory;

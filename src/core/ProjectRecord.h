@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ArchiveName.h"
 #include "core/DataFolder.h"
 #include "core/GlobalSettings.h"
 #include "core/IniDocument.h"
@@ -137,6 +138,17 @@ struct BackupTabModel {
   zip::DateTime dateTimePickerToday;  // its date part is the threshold's date
   zip::DateTime dateTimePickerTime;   // its time part is the threshold's time
 };
+
+// The suffix whose radio button is checked (Number when none is).
+ArchiveSuffix CheckedSuffix(const BackupTabModel& tab);
+
+// A date-time of a's date and b's time of day (how the two pickers make one threshold).
+zip::DateTime CombineDateAndTime(const zip::DateTime& a, const zip::DateTime& b);
+
+// Composes the file-name field from the tab's save path, prefix, checked suffix and next number
+// with the settings' padding; the Date suffix takes now.
+void ComposeTabFileName(BackupTabModel& tab, const GlobalSettings& settings,
+                        const zip::DateTime& now);
 
 // Which option inputs are enabled (inside the edit-mode group boxes).
 struct BackupTabEnablement {

@@ -22,6 +22,18 @@ struct RunHooks {
   std::function<zip::DateTime()> clock;
 
   zip::DateTime Now() const { return clock ? clock() : zip::DateTime::Now(); }
+
+  // The pump the archive library calls: processes messages, then throws zip::EUserCanceled when
+  // cancellation was asked for.
+  std::function<void()> Pump() const;
+  // Sets the progress, when there is a progress handler.
+  void Progress(int percent) const {
+    if (progress) progress(percent);
+  }
+  // Enters (false) or leaves (true) the busy state, when there is a handler.
+  void EnableRunControls(bool enabled) const {
+    if (enableRunControls) enableRunControls(enabled);
+  }
 };
 
 }  // namespace core

@@ -29,6 +29,8 @@ OVZ_DECLARE_ERROR(EBiggerThanUncompressed, "File is larger than uncompressed siz
 OVZ_DECLARE_ERROR(ECantWriteUCF, "Cant write uncompressed file")
 OVZ_DECLARE_ERROR(EUserCanceled, "User canceled Zip operation")
 OVZ_DECLARE_ERROR(ENotEnoughRoom, "Not enough room to write archive")
+// The silent abort: ends an operation from inside an event handler; callers report nothing.
+OVZ_DECLARE_ERROR(EAbort, "Operation aborted")
 
 // Errors of the general containers and streams.
 OVZ_DECLARE_ERROR(EListError, "List index out of bounds")
