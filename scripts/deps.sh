@@ -3,7 +3,7 @@
 # Works as root and through sudo. Usage: scripts/deps.sh [build|test]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev)
+packages=(g++ cmake ninja-build pkg-config zlib1g-dev qt6-base-dev libqt6svg6)
 if [ "${1:-build}" = test ]; then
   packages+=(libgtest-dev zip unzip 7zip libarchive-tools python3 xvfb xauth clang
     libclang-rt-14-dev)

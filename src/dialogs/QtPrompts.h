@@ -4,12 +4,29 @@
 // same boxes plus the timed message window.
 #pragma once
 
+#include <QString>
+#include <string>
+#include <vector>
+
 #include "core/RunPrompts.h"
+#include "zip/Prompts.h"
 
 namespace gui {
 
-// Installs QMessageBox and QFileDialog handlers for zip::ShowMessageBox and zip::AskForPath.
+// Installs QMessageBox and QFileDialog handlers for zip::ShowMessageBox and zip::AskForPath. A
+// file-open request with a filter ("Name|*.ext;*.ext2|...") chooses one existing file; one without
+// a filter chooses one or more existing files, answered as their paths joined by '\n' (see
+// SplitChosenFiles). A folder request chooses an existing folder.
 void InstallQtDialogHandlers();
+
+// The file-open filter "Name|*.ext|..." as a QFileDialog filter ("Name (*.ext);;...").
+QString QtFileFilter(const std::string& filter);
+
+// The paths of a file-open answer that may hold several, in the order chosen.
+std::vector<std::string> SplitChosenFiles(const std::string& answer);
+
+// A message box with one OK button and the application's title as caption, through the seam.
+void ShowMessage(const std::string& text, zip::MsgKind kind);
 
 // The runs' prompts: questions and boxes through zip::ShowMessageBox, the timed message through
 // ShowTimedMessage (TMsgForm.h).

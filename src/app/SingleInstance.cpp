@@ -1,0 +1,46 @@
+// One instance per user and data folder over QLocalServer / QLocalSocket.
+#include "app/SingleInstance.h"
+
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+namespace gui {
+
+QString SingleInstance::KeyFor(const std::string& dataFolder) {
+  const QByteArray id = QByteArray::number(static_cast<qulonglong>(::getuid())) + '\n' +
+                        QByteArray::fromStdString(dataFolder);
+  return "ovaruz-" +
+         QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+SingleInstance::SingleInstance(const std::string& dataFolder, QObject* parent) : QObject(parent) {
+  const QString key = KeyFor(dataFolder);
+  {
+    QLocalSocket probe;
+    probe.connectToServer(key);
+    if (probe.waitForConnected(500)) {
+      probe.write("show\n");
+      probe.waitForBytesWritten(500);
+      probe.disconnectFromServer();
+      return;
+    }
+  }
+  // Nobody answers: a socket file left by a crashed instance is stale.
+  QLocalServer::removeServer(key);
+  server_ = new QLocalServer(this);
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  first_ = server_->listen(key);
+  connect(server_, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* peer = server_->nextPendingConnection()) {
+      connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+      emit activationRequested();
+    }
+  });
+}
+
+SingleInstance::~SingleInstance() = default;
+
+}  // namespace gui
