@@ -193,13 +193,17 @@ QWidget* TBackupTab::BuildDestination() {
   RxSpinIncrease->setObjectName("RxSpinIncrease");
   RxSpinIncrease->setRange(1, 1000);
   LabelNextIncrease = new QLabel("Next increase:", GroupDes);
+  auto* suffix = new QHBoxLayout;
+  suffix->addWidget(RadioUseNone);
+  suffix->addWidget(RadioUseDate);
+  suffix->addWidget(RadioUserNumber);
+  suffix->addWidget(rxSpinvalue);
+  suffix->addSpacing(16);
+  suffix->addWidget(LabelNextIncrease);
+  suffix->addWidget(RxSpinIncrease);
+  suffix->addStretch();
   grid->addWidget(new QLabel("Suffix:", GroupDes), 1, 0);
-  grid->addWidget(RadioUseNone, 1, 1);
-  grid->addWidget(RadioUseDate, 1, 2);
-  grid->addWidget(RadioUserNumber, 1, 3);
-  grid->addWidget(rxSpinvalue, 1, 4);
-  grid->addWidget(LabelNextIncrease, 2, 3, Qt::AlignRight);
-  grid->addWidget(RxSpinIncrease, 2, 4);
+  grid->addLayout(suffix, 1, 1, 1, 5);
 
   EditFilename = new QLineEdit(GroupDes);
   EditFilename->setObjectName("EditFilename");
@@ -269,6 +273,7 @@ QWidget* TBackupTab::BuildOptions() {
   keep->addStretch();
   grid->addLayout(keep, 6, 0, 1, 3);
   grid->setColumnStretch(1, 1);
+  grid->setRowStretch(7, 1);
 
   connect(CheckBoxPassword, &QCheckBox::toggled, this, [this] { ApplyEnabling(); });
   connect(CheckBoxcomment, &QCheckBox::toggled, this, [this] { ApplyEnabling(); });

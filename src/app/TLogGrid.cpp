@@ -12,8 +12,13 @@ TLogGrid::TLogGrid(QWidget* parent) : QTableWidget(parent) {
   setObjectName("LogGrid");
   setColumnCount(5);
   setHorizontalHeaderLabels({"Date", "Operation", "Status", "Project", "Information"});
+  QFont f = font();
+  f.setPointSize(9);
+  setFont(f);
+  // At least the designed widths, wider where the font needs it for a full date and time.
   const int widths[5] = {130, 67, 74, 118, 330};
   for (int c = 0; c < 5; ++c) setColumnWidth(c, widths[c]);
+  setColumnWidth(0, std::max(130, fontMetrics().horizontalAdvance("2026-12-31 23:59:59") + 16));
   horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->setStyleSheet("QHeaderView::section { color: rgb(0, 0, 128); }");
   verticalHeader()->hide();
@@ -21,9 +26,6 @@ TLogGrid::TLogGrid(QWidget* parent) : QTableWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::NoSelection);
   setToolTip("Right-click it to open menu");
-  QFont f = font();
-  f.setPointSize(9);
-  setFont(f);
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu menu(this);

@@ -35,10 +35,14 @@ std::string ExecValue(const std::string& executable) {
   }
   std::string value;
   for (char c : arg) {
-    if (c == '%') value += "%%";
-    else if (c == '\\') value += "\\\\";
-    else if (c == '\n') value += "\\n";
-    else value += c;
+    if (c == '%')
+      value += "%%";
+    else if (c == '\\')
+      value += "\\\\";
+    else if (c == '\n')
+      value += "\\n";
+    else
+      value += c;
   }
   return value;
 }
@@ -75,9 +79,8 @@ EAutoStartError::EAutoStartError()
 
 std::string AutoStartFile() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string config = (xdg != nullptr && xdg[0] == '/')
-                           ? std::string(xdg)
-                           : zip::JoinPath(HomeFolder(), ".config");
+  std::string config =
+      (xdg != nullptr && xdg[0] == '/') ? std::string(xdg) : zip::JoinPath(HomeFolder(), ".config");
   return zip::JoinPath(zip::JoinPath(config, "autostart"), kFileName);
 }
 

@@ -104,7 +104,9 @@ std::string ComposeWizardFileName(const WizardModel& m, const GlobalSettings& se
   return ComposeArchiveName(naming, now);
 }
 
-std::string WizardProjectName(const WizardModel& m) { return zip::Trim(m.comboproject); }
+std::string WizardProjectName(const WizardModel& m) {
+  return zip::Trim(m.comboproject);
+}
 
 ProjectRecord WizardRecord(const WizardModel& m) {
   BackupTabModel tab = m.tab;

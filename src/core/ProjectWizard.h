@@ -39,7 +39,9 @@ WizardModel NewWizardModel();
 std::string WizardStepCaption(int step);
 
 // The help context of a step: 301 to 306.
-inline int WizardHelpContext(int step) { return 300 + step; }
+inline int WizardHelpContext(int step) {
+  return 300 + step;
+}
 
 // The check run when Next leaves step (1 to 6), against the listed projects. Returns the message
 // that keeps the page, or nothing. Passing step 1 fills an empty (after trimming) prefix with

@@ -20,12 +20,14 @@ void ShowHelp(int contextNumber) {
     Handler()(contextNumber);
     return;
   }
-  QUrl url = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
-                                     .filePath(QStringLiteral("help/guide.html")));
+  QUrl url = QUrl::fromLocalFile(
+      QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/guide.html")));
   url.setFragment(QStringLiteral("context-%1").arg(contextNumber));
   QDesktopServices::openUrl(url);
 }
 
-void SetHelpHandler(std::function<void(int)> handler) { Handler() = std::move(handler); }
+void SetHelpHandler(std::function<void(int)> handler) {
+  Handler() = std::move(handler);
+}
 
 }  // namespace gui

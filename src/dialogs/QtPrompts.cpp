@@ -127,7 +127,9 @@ void InstallQtDialogHandlers() {
 }
 
 namespace {
-std::string AppTitle() { return S(QGuiApplication::applicationDisplayName()); }
+std::string AppTitle() {
+  return S(QGuiApplication::applicationDisplayName());
+}
 }  // namespace
 
 void ShowMessage(const std::string& text, zip::MsgKind kind) {
@@ -137,18 +139,18 @@ void ShowMessage(const std::string& text, zip::MsgKind kind) {
 bool QtRunPrompts::AskYesNo(const std::string& text, core::QuestionKind kind) {
   const zip::MsgKind icon =
       kind == core::QuestionKind::Warning ? zip::MsgKind::Warning : zip::MsgKind::Information;
-  return zip::ShowMessageBox(text, AppTitle(), icon, zip::MsgButtons::YesNo) ==
-         zip::MsgResult::Yes;
+  return zip::ShowMessageBox(text, AppTitle(), icon, zip::MsgButtons::YesNo) == zip::MsgResult::Yes;
 }
 
 void QtRunPrompts::ShowInformation(const std::string& text) {
   ShowMessage(text, zip::MsgKind::Information);
 }
 
-void QtRunPrompts::ShowError(const std::string& text) { ShowMessage(text, zip::MsgKind::Error); }
+void QtRunPrompts::ShowError(const std::string& text) {
+  ShowMessage(text, zip::MsgKind::Error);
+}
 
-void QtRunPrompts::ShowTimedMessage(const std::string& text, core::MessageKind kind,
-                                    int seconds) {
+void QtRunPrompts::ShowTimedMessage(const std::string& text, core::MessageKind kind, int seconds) {
   gui::ShowTimedMessage(text, kind, seconds);
 }
 

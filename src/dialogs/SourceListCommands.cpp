@@ -86,10 +86,16 @@ void DeleteSelectedEntry(QListWidget* list) {
   delete list->takeItem(row);
 }
 
-void DeleteAllEntries(QListWidget* list) { list->clear(); }
+void DeleteAllEntries(QListWidget* list) {
+  list->clear();
+}
 
-void MoveEntryUp(QListWidget* list) { SwapWith(list, -1); }
+void MoveEntryUp(QListWidget* list) {
+  SwapWith(list, -1);
+}
 
-void MoveEntryDown(QListWidget* list) { SwapWith(list, 1); }
+void MoveEntryDown(QListWidget* list) {
+  SwapWith(list, 1);
+}
 
 }  // namespace gui

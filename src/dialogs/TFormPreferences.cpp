@@ -36,9 +36,8 @@ W* Named(W* widget, const char* name) {
 
 }  // namespace
 
-TFormPreferences::TFormPreferences(const core::GlobalSettings& held,
-                                   const core::DataFolder& folder, std::string executable,
-                                   QWidget* parent)
+TFormPreferences::TFormPreferences(const core::GlobalSettings& held, const core::DataFolder& folder,
+                                   std::string executable, QWidget* parent)
     : QDialog(parent), result_(held), folder_(folder), executable_(std::move(executable)) {
   setObjectName(QStringLiteral("TFormPreferences"));
   setWindowTitle(QStringLiteral("Preferences"));
@@ -77,9 +76,9 @@ TFormPreferences::TFormPreferences(const core::GlobalSettings& held,
 
   // Backup: number padding, the question before a backup, an existing archive.
   auto* backup = new QWidget;
-  cbWidth_ = Named(
-      new QCheckBox(QStringLiteral("If filename suffix is number,when number width"), backup),
-      "cbWidth");
+  cbWidth_ =
+      Named(new QCheckBox(QStringLiteral("If filename suffix is number,when number width"), backup),
+            "cbWidth");
   spinEdit1_ = Named(new QSpinBox(backup), "SpinEdit1");
   spinEdit1_->setRange(2, 30);
   auto* widthRow = new QHBoxLayout;
@@ -88,9 +87,8 @@ TFormPreferences::TFormPreferences(const core::GlobalSettings& held,
   widthRow->addWidget(spinEdit1_);
   widthRow->addWidget(Label(", append 0 before number", backup));
   widthRow->addStretch();
-  cbprompt_ =
-      Named(new QCheckBox(QStringLiteral("Prompt before start backup a project"), backup),
-            "cbprompt");
+  cbprompt_ = Named(new QCheckBox(QStringLiteral("Prompt before start backup a project"), backup),
+                    "cbprompt");
   auto* existsGroup = new QGroupBox(QStringLiteral("When  backup, if  filename exists:"), backup);
   rbOverwrite_ = Named(new QRadioButton(QStringLiteral("Overwrite"), existsGroup), "rbOverwrite");
   rbSkip_ = Named(new QRadioButton(QStringLiteral("Skip"), existsGroup), "rbSkip");
@@ -146,7 +144,9 @@ TFormPreferences::TFormPreferences(const core::GlobalSettings& held,
   logSpinEdit_->setValue(held.logCount);
 }
 
-void TFormPreferences::cbRunClick() { cbMini_->setEnabled(cbRun_->isChecked()); }
+void TFormPreferences::cbRunClick() {
+  cbMini_->setEnabled(cbRun_->isChecked());
+}
 
 void TFormPreferences::btnApplyClick() {
   // A number still being typed is taken as the box shows it once it loses the focus.

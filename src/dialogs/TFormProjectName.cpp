@@ -104,8 +104,7 @@ QHBoxLayout* SourceList(QWidget* parent, QListWidget* list, const ListButtonName
 }
 
 zip::DateTime DateOf(const QDate& date) {
-  return zip::DateTime::FromParts(date.year(), date.month(), date.day())
-      .value_or(zip::DateTime());
+  return zip::DateTime::FromParts(date.year(), date.month(), date.day()).value_or(zip::DateTime());
 }
 
 zip::DateTime TimeOf(const QTime& time) {
@@ -147,12 +146,12 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
                                {{"SpeedButton1", "SpeedButton2", "SpeedButton10", "SpeedButton11",
                                  "Button4", "SpeedButton3"}}),
                     1);
-    radioyes_ = Named(
-        new QCheckBox(QStringLiteral(
-                          "Include Subfolders (if checked,it will also look for files in "
-                          "subfolders)"),
-                      w),
-        "radioyes");
+    radioyes_ =
+        Named(new QCheckBox(
+                  QStringLiteral("Include Subfolders (if checked,it will also look for files in "
+                                 "subfolders)"),
+                  w),
+              "radioyes");
     radioyes_->setChecked(true);
     checkBoxAddNewer_ =
         Named(new QCheckBox(QStringLiteral("Add only files newer than"), w), "CheckBoxAddNewer");
@@ -161,8 +160,8 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
     dateTimePickerToday_->setCalendarPopup(true);
     dateTimePickerTime_ = Named(new QTimeEdit(QTime(0, 0, 0), w), "DateTimePickerTime");
     dateTimePickerTime_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    checkBoxToday_ = Named(
-        new QCheckBox(QStringLiteral("Next use the last backup date-time"), w), "CheckBoxToday");
+    checkBoxToday_ = Named(new QCheckBox(QStringLiteral("Next use the last backup date-time"), w),
+                           "CheckBoxToday");
     auto* newer = new QHBoxLayout;
     newer->addWidget(checkBoxAddNewer_);
     newer->addWidget(dateTimePickerToday_);
@@ -242,8 +241,8 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
   {
     QVBoxLayout* page = NewPage(notebook1_, "Options");
     QWidget* w = page->parentWidget();
-    checkBoxPassword_ = Named(
-        new QCheckBox(QStringLiteral("Use password protect Zip file"), w), "CheckBoxPassword");
+    checkBoxPassword_ = Named(new QCheckBox(QStringLiteral("Use password protect Zip file"), w),
+                              "CheckBoxPassword");
     labelPassword_ = Label("Enter password:", w);
     editPassword_ = Named(new QLineEdit(w), "EditPassword");
     labelConfirm_ = Label("Retype password:", w);
@@ -258,8 +257,8 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
     passwords->addWidget(labelConfirm_, 1, 1);
     passwords->addWidget(editConfirmPassword_, 1, 2);
 
-    checkBoxcomment_ = Named(new QCheckBox(QStringLiteral("Add comment to Zip file:"), w),
-                             "CheckBoxcomment");
+    checkBoxcomment_ =
+        Named(new QCheckBox(QStringLiteral("Add comment to Zip file:"), w), "CheckBoxcomment");
     editcomment_ = Named(new QLineEdit(w), "Editcomment");
     auto* comment = new QHBoxLayout;
     comment->addSpacing(20);
@@ -309,9 +308,10 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
   {
     QVBoxLayout* page = NewPage(notebook1_, "Schedule");
     QWidget* w = page->parentWidget();
-    page->addWidget(Label("You can customize a schedule for project to launch the\n"
-                          "backup operation within a specified time automatically.",
-                          w));
+    page->addWidget(
+        Label("You can customize a schedule for project to launch the\n"
+              "backup operation within a specified time automatically.",
+              w));
     radioNone_ = Named(new QRadioButton(QStringLiteral("None"), w), "radioNone");
     radioNone_->setChecked(true);
     radioOnce_ = Named(new QRadioButton(QStringLiteral("Occurs daily once at"), w), "radioOnce");
@@ -405,7 +405,9 @@ TFormProjectName::TFormProjectName(const core::GlobalSettings& settings,
   comboproject_->setFocus();
 }
 
-int TFormProjectName::Step() const { return notebook1_->currentIndex() + 1; }
+int TFormProjectName::Step() const {
+  return notebook1_->currentIndex() + 1;
+}
 
 core::WizardModel TFormProjectName::Model() const {
   core::WizardModel m = core::NewWizardModel();
@@ -444,7 +446,9 @@ core::WizardModel TFormProjectName::Model() const {
   return m;
 }
 
-void TFormProjectName::ShowStep(int step) { notebook1_->setCurrentIndex(step - 1); }
+void TFormProjectName::ShowStep(int step) {
+  notebook1_->setCurrentIndex(step - 1);
+}
 
 void TFormProjectName::Notebook1PageChanged() {
   setWindowTitle(Q(core::WizardStepCaption(Step())));
@@ -479,7 +483,9 @@ void TFormProjectName::btnNextClick() {
   if (Step() == core::kWizardSteps) btnNext_->setText(QStringLiteral("Finish"));
 }
 
-void TFormProjectName::Button1Click() { ShowHelp(core::WizardHelpContext(Step())); }
+void TFormProjectName::Button1Click() {
+  ShowHelp(core::WizardHelpContext(Step()));
+}
 
 void TFormProjectName::SpSelectDirectoryClick() {
   zip::FileDialogRequest request;
@@ -492,7 +498,9 @@ void TFormProjectName::SpSelectDirectoryClick() {
   ComposeWizardFileName();
 }
 
-void TFormProjectName::EditPrefixChange() { ComposeWizardFileName(); }
+void TFormProjectName::EditPrefixChange() {
+  ComposeWizardFileName();
+}
 
 void TFormProjectName::RadioUseNoneClick() {
   const bool number = radioUserNumber_->isChecked();
@@ -545,8 +553,7 @@ void TFormProjectName::CheckBoxTodayClick() {
 }
 
 void TFormProjectName::ComposeWizardFileName() {
-  editFilename_->setText(
-      Q(core::ComposeWizardFileName(Model(), settings_, zip::DateTime::Now())));
+  editFilename_->setText(Q(core::ComposeWizardFileName(Model(), settings_, zip::DateTime::Now())));
 }
 
 void TFormProjectName::Finish() {

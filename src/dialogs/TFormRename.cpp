@@ -56,7 +56,9 @@ void TFormRename::ButtonOkClick() {
   accept();
 }
 
-std::string TFormRename::Name() const { return zip::Trim(S(editProjName_->text())); }
+std::string TFormRename::Name() const {
+  return zip::Trim(S(editProjName_->text()));
+}
 
 std::optional<std::string> AskProjectName(QWidget* parent, const QString& caption,
                                           const std::string& proposed) {

@@ -127,11 +127,17 @@ void TFormWildcard::Button4Click() {
   delete listBox1_->takeItem(row);
 }
 
-void TFormWildcard::SpeedButton1Click() { listBox1_->clear(); }
+void TFormWildcard::SpeedButton1Click() {
+  listBox1_->clear();
+}
 
-void TFormWildcard::SpeedButton3Click() { MoveEntryUp(listBox1_); }
+void TFormWildcard::SpeedButton3Click() {
+  MoveEntryUp(listBox1_);
+}
 
-void TFormWildcard::SpeedButton2Click() { MoveEntryDown(listBox1_); }
+void TFormWildcard::SpeedButton2Click() {
+  MoveEntryDown(listBox1_);
+}
 
 void TFormWildcard::btnOkClick() {
   std::vector<std::string> patterns;

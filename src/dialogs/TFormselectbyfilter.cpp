@@ -131,10 +131,16 @@ bool TFormselectbyfilter::SelectFolder(const QString& path) {
   return true;
 }
 
-void TFormselectbyfilter::ClearFolderSelection() { shellTree1_->selectionModel()->clear(); }
+void TFormselectbyfilter::ClearFolderSelection() {
+  shellTree1_->selectionModel()->clear();
+}
 
-std::string TFormselectbyfilter::SelectedFolder() const { return S(labFolder_->text()); }
+std::string TFormselectbyfilter::SelectedFolder() const {
+  return S(labFolder_->text());
+}
 
-std::string TFormselectbyfilter::Pattern() const { return zip::Trim(S(comboBox1_->currentText())); }
+std::string TFormselectbyfilter::Pattern() const {
+  return zip::Trim(S(comboBox1_->currentText()));
+}
 
 }  // namespace gui

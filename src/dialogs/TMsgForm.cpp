@@ -156,6 +156,8 @@ void ShowTimedMessage(const std::string& text, core::MessageKind kind, int secon
   form.exec();
 }
 
-void SetTimedMessageHandler(TimedMessageHandler handler) { Handler() = std::move(handler); }
+void SetTimedMessageHandler(TimedMessageHandler handler) {
+  Handler() = std::move(handler);
+}
 
 }  // namespace gui

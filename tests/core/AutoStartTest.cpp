@@ -59,7 +59,8 @@ TEST_F(AutoStartTest, EnableWritesTheEntryAndDisableRemovesIt) {
 TEST_F(AutoStartTest, PathsWithReservedCharactersAreQuoted) {
   const std::string exe = "/home/a b/100% \"x\"/$bin\\ovaruz";
   EnableAutoStart(exe);
-  EXPECT_NE(ReadFile(AutoStartFile()).find("\nExec=\"/home/a b/100%% \\\\\"x\\\\\"/\\\\$bin\\\\\\\\ovaruz\"\n"),
+  EXPECT_NE(ReadFile(AutoStartFile())
+                .find("\nExec=\"/home/a b/100%% \\\\\"x\\\\\"/\\\\$bin\\\\\\\\ovaruz\"\n"),
             std::string::npos)
       << ReadFile(AutoStartFile());
   EXPECT_TRUE(IsAutoStartEnabled(exe));

@@ -38,6 +38,10 @@ struct StepCase {
   const char* message;  // nullptr: the step passes
 };
 
+void PrintTo(const StepCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 class WizardStepTest : public ::testing::TestWithParam<StepCase> {};
 
 TEST_P(WizardStepTest, RefusesWithItsMessage) {
@@ -55,39 +59,40 @@ TEST_P(WizardStepTest, RefusesWithItsMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, WizardStepTest,
-    ::testing::Values(
-        StepCase{"EmptyName", 1, [](WizardModel& m) { m.comboproject = ""; },
-                 "Please input a new project name!"},
-        StepCase{"BlankName", 1, [](WizardModel& m) { m.comboproject = "  \t"; },
-                 "Please input a new project name!"},
-        StepCase{"ExistingOtherCaseAndBlanks", 1, [](WizardModel& m) { m.comboproject = " dAILY "; },
-                 "Project 'dAILY' exists,please input another name!"},
-        StepCase{"NewName", 1, [](WizardModel& m) { m.comboproject = "Dailyx"; }, nullptr},
-        StepCase{"NoSources", 2, [](WizardModel& m) { m.tab.listboxBackup.clear(); },
-                 "Please select files to backup"},
-        StepCase{"ExclusionsOptional", 3, [](WizardModel&) {}, nullptr},
-        StepCase{"BlankPrefix", 4, [](WizardModel& m) { m.tab.editPrefix = "  "; },
-                 "Please enter the prefix of backup filename"},
-        StepCase{"PasswordsDiffer", 5,
-                 [](WizardModel& m) {
-                   m.tab.checkBoxPassword = true;
-                   m.tab.editPassword = "secret";
-                   m.tab.editConfirmPassword = "Secret";
-                 },
-                 "Confirm password is not matching"},
-        StepCase{"PasswordsDifferOnlyInBlanks", 5,
-                 [](WizardModel& m) {
-                   m.tab.checkBoxPassword = true;
-                   m.tab.editPassword = " secret";
-                   m.tab.editConfirmPassword = "secret  ";
-                 },
-                 nullptr},
-        StepCase{"PasswordsDifferButUnchecked", 5,
-                 [](WizardModel& m) {
-                   m.tab.editPassword = "a";
-                   m.tab.editConfirmPassword = "b";
-                 },
-                 nullptr}),
+    ::testing::Values(StepCase{"EmptyName", 1, [](WizardModel& m) { m.comboproject = ""; },
+                               "Please input a new project name!"},
+                      StepCase{"BlankName", 1, [](WizardModel& m) { m.comboproject = "  \t"; },
+                               "Please input a new project name!"},
+                      StepCase{"ExistingOtherCaseAndBlanks", 1,
+                               [](WizardModel& m) { m.comboproject = " dAILY "; },
+                               "Project 'dAILY' exists,please input another name!"},
+                      StepCase{"NewName", 1, [](WizardModel& m) { m.comboproject = "Dailyx"; },
+                               nullptr},
+                      StepCase{"NoSources", 2, [](WizardModel& m) { m.tab.listboxBackup.clear(); },
+                               "Please select files to backup"},
+                      StepCase{"ExclusionsOptional", 3, [](WizardModel&) {}, nullptr},
+                      StepCase{"BlankPrefix", 4, [](WizardModel& m) { m.tab.editPrefix = "  "; },
+                               "Please enter the prefix of backup filename"},
+                      StepCase{"PasswordsDiffer", 5,
+                               [](WizardModel& m) {
+                                 m.tab.checkBoxPassword = true;
+                                 m.tab.editPassword = "secret";
+                                 m.tab.editConfirmPassword = "Secret";
+                               },
+                               "Confirm password is not matching"},
+                      StepCase{"PasswordsDifferOnlyInBlanks", 5,
+                               [](WizardModel& m) {
+                                 m.tab.checkBoxPassword = true;
+                                 m.tab.editPassword = " secret";
+                                 m.tab.editConfirmPassword = "secret  ";
+                               },
+                               nullptr},
+                      StepCase{"PasswordsDifferButUnchecked", 5,
+                               [](WizardModel& m) {
+                                 m.tab.editPassword = "a";
+                                 m.tab.editConfirmPassword = "b";
+                               },
+                               nullptr}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(WizardTest, StepOneFillsOnlyAnEmptyPrefixWithTheNameAsTyped) {
@@ -112,6 +117,10 @@ struct PreviewCase {
   const char* name;  // after the folder
 };
 
+void PrintTo(const PreviewCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 class WizardPreviewTest : public ::testing::TestWithParam<PreviewCase> {};
 
 TEST_P(WizardPreviewTest, ComposesFolderPrefixSuffix) {
@@ -132,13 +141,12 @@ TEST_P(WizardPreviewTest, ComposesFolderPrefixSuffix) {
 
 INSTANTIATE_TEST_SUITE_P(
     Suffixes, WizardPreviewTest,
-    ::testing::Values(PreviewCase{"None", true, false, false, false, 2, 1, "Docs.zip"},
-                      PreviewCase{"Date", false, true, false, false, 2, 1,
-                                  "Docs07-04_09h05m03s.zip"},
-                      PreviewCase{"Number", false, false, true, false, 4, 7, "Docs7.zip"},
-                      PreviewCase{"NumberPadded", false, false, true, true, 4, 7, "Docs0007.zip"},
-                      PreviewCase{"NumberWiderThanPad", false, false, true, true, 2, 123,
-                                  "Docs123.zip"}),
+    ::testing::Values(
+        PreviewCase{"None", true, false, false, false, 2, 1, "Docs.zip"},
+        PreviewCase{"Date", false, true, false, false, 2, 1, "Docs07-04_09h05m03s.zip"},
+        PreviewCase{"Number", false, false, true, false, 4, 7, "Docs7.zip"},
+        PreviewCase{"NumberPadded", false, false, true, true, 4, 7, "Docs0007.zip"},
+        PreviewCase{"NumberWiderThanPad", false, false, true, true, 2, 123, "Docs123.zip"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(WizardTest, DefaultPreviewIsHomeFolderNameAndOne) {

@@ -9,8 +9,8 @@ namespace {
 TEST(SourceListTest, EntryKind) {
   EXPECT_TRUE(IsFileEntry("/home/u/notes.txt"));
   EXPECT_TRUE(IsFileEntry("notes"));
-  for (const char* wildcard : {"/home/u/*.txt", "/home/u/a?c", "/home/u/<ab>.c", "/home/u/x>",
-                               "/home/u/", ""})
+  for (const char* wildcard :
+       {"/home/u/*.txt", "/home/u/a?c", "/home/u/<ab>.c", "/home/u/x>", "/home/u/", ""})
     EXPECT_FALSE(IsFileEntry(wildcard)) << wildcard;
   // Only the name part counts.
   EXPECT_TRUE(IsFileEntry("/home/*/notes.txt"));

@@ -85,8 +85,8 @@ class MsgFormTest : public QObject {
       clock.restart();
       form.exec();
       QVERIFY(clock.elapsed() < 5000);
-      QCOMPARE(form.result(), key == Qt::Key_Return ? int(QDialog::Accepted)
-                                                    : int(QDialog::Rejected));
+      QCOMPARE(form.result(),
+               key == Qt::Key_Return ? int(QDialog::Accepted) : int(QDialog::Rejected));
     }
   }
 

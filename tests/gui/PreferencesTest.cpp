@@ -96,8 +96,8 @@ class PreferencesTest : public QObject {
       QCOMPARE(form.Result().logCount, 20);
     }
     const core::IniDocument doc = core::IniFile(data.Folder().ProjectIni()).Load();
-    for (const char* key : {"Auto Run", "Is Minimized", "Is Append 0", "IsOverWrite",
-                            "PromptBeforeBackup"})
+    for (const char* key :
+         {"Auto Run", "Is Minimized", "Is Append 0", "IsOverWrite", "PromptBeforeBackup"})
       QVERIFY2(doc.ReadBool("Common", key, false), key);
     QCOMPARE(doc.ReadInteger("Common", "Width", 0), 5);
     QCOMPARE(doc.ReadInteger("Common", "Log Count", 0), 20);

@@ -31,11 +31,12 @@ class PromptsTest : public QObject {
   void fileFilters_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
-    QTest::newRow("shown patterns replaced")
-        << "Zip Files (*.ZIP)|*.zip|All Files (*.*)|*.*"
-        << "Zip Files (*.zip *.ZIP);;All Files (*.*)";
-    QTest::newRow("several patterns") << "Archives|*.zip;*.jar" << "Archives (*.zip *.ZIP *.jar *.JAR)";
-    QTest::newRow("dangling name ignored") << "Text|*.txt|Other" << "Text (*.txt *.TXT)";
+    QTest::newRow("shown patterns replaced") << "Zip Files (*.ZIP)|*.zip|All Files (*.*)|*.*"
+                                             << "Zip Files (*.zip *.ZIP);;All Files (*.*)";
+    QTest::newRow("several patterns") << "Archives|*.zip;*.jar"
+                                      << "Archives (*.zip *.ZIP *.jar *.JAR)";
+    QTest::newRow("dangling name ignored") << "Text|*.txt|Other"
+                                           << "Text (*.txt *.TXT)";
   }
   void fileFilters() {
     QFETCH(QString, filter);

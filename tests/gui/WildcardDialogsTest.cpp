@@ -170,9 +170,12 @@ class WildcardDialogsTest : public QObject {
     QTest::addColumn<bool>("root");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("entryTail");
-    QTest::newRow("typed pattern trimmed") << false << "  *.log " << "/*.log";
-    QTest::newRow("default pattern") << false << "" << "/*.*";
-    QTest::newRow("root folder, one separator") << true << "*.c" << "*.c";
+    QTest::newRow("typed pattern trimmed") << false << "  *.log "
+                                           << "/*.log";
+    QTest::newRow("default pattern") << false << ""
+                                     << "/*.*";
+    QTest::newRow("root folder, one separator") << true << "*.c"
+                                                << "*.c";
   }
   void wildcardEntryFromTheSelectWindow() {
     QFETCH(bool, root);

@@ -86,8 +86,7 @@ class WizardTest : public QObject {
     QCOMPARE(preview->text(), gui::Q(core::DefaultSavePath() + "Docs1.zip"));
     prefix->setText("   ");
     next->click();
-    QCOMPARE(boxes.Take(),
-             std::vector<std::string>{"Please enter the prefix of backup filename"});
+    QCOMPARE(boxes.Take(), std::vector<std::string>{"Please enter the prefix of backup filename"});
     QCOMPARE(w.Step(), 4);
     prefix->setText("docs-");
     zip::SetFileDialogHandler([&](const zip::FileDialogRequest& r) -> std::optional<std::string> {
@@ -158,8 +157,7 @@ class WizardTest : public QObject {
     QVERIFY(!today->isEnabled() && !date->isEnabled());
 
     Child<QCheckBox>(&w, "radioyes")->setChecked(false);
-    QCOMPARE(Child<QLabel>(&w, "LabelYesOrNo")->text(),
-             QString("Subdirectories are not included"));
+    QCOMPARE(Child<QLabel>(&w, "LabelYesOrNo")->text(), QString("Subdirectories are not included"));
 
     auto* value = Child<QSpinBox>(&w, "rxSpinvalue");
     QVERIFY(value->isEnabled());
@@ -228,9 +226,8 @@ class WizardTest : public QObject {
   void runReturnsTheNameOnlyAfterFinish() {
     testsupport::TempDataFolder data;
     testsupport::MessageRecorder boxes;
-    testsupport::WhenModal<TFormProjectName>([](TFormProjectName* w) {
-      Child<QPushButton>(w, "btnClose")->click();
-    });
+    testsupport::WhenModal<TFormProjectName>(
+        [](TFormProjectName* w) { Child<QPushButton>(w, "btnClose")->click(); });
     QVERIFY(!gui::RunProjectWizard(nullptr, data.Folder(), core::GlobalSettings()));
     QVERIFY(!QFile::exists(gui::Q(data.Folder().ProjectIni())));
 
