@@ -46,6 +46,8 @@ namespace {
 const char kCaption[] = "Tessaly VIR Ovaruz  V1.12";
 const char kWebsite[] = "https://example.org/tessaly-vir-ovaruz";
 constexpr int kHelpMainWindow = 1;
+constexpr int kHelpBackupTab = 41;
+constexpr int kHelpRestoreTab = 6;
 
 QToolButton* ToolButton(QToolBar* bar, const char* name, const char* hint, const char* icon,
                         const char* themeIcon) {
@@ -199,7 +201,11 @@ void TFormMain::BuildMenus() {
   });
   connect(website, &QAction::triggered, this,
           [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite))); });
-  connect(help, &QAction::triggered, this, [] { ShowHelp(kHelpMainWindow); });
+  // The topic of the page in front: the Backup tab, the Restore tab, else the window.
+  connect(help, &QAction::triggered, this, [this] {
+    const int page = PageControl1->currentIndex();
+    ShowHelp(page == 0 ? kHelpBackupTab : page == 1 ? kHelpRestoreTab : kHelpMainWindow);
+  });
   connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
 }
 
