@@ -57,10 +57,6 @@ void SortArchiveRows(std::vector<ArchiveFileRow>& rows, int field, bool descendi
 
 std::vector<ArchiveEntryRow> ListArchiveEntries(zip::TZipReader& reader,
                                                 const std::string& archivePath) {
-  // The reader treats names that differ only in case as one archive; on a file system that
-  // tells them apart they are two, so the other one must be read afresh.
-  if (reader.ZipName() != archivePath && zip::SameText(reader.ZipName(), archivePath))
-    reader.ForgetArchive();
   reader.SortMode = zip::ByName;
   reader.SetZipName(archivePath);
   reader.LoadZipDirectory();

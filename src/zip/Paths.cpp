@@ -1,6 +1,8 @@
 // Path parts for the native and the Windows conventions.
 #include "zip/Paths.h"
 
+#include "zip/Text.h"
+
 namespace zip {
 
 namespace {
@@ -80,6 +82,14 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   while (!name.empty() && IsPathDelimiter(name.front())) name.remove_prefix(1);
   r += name;
   return r;
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+  return SameText(a, b);
+#else
+  return a == b;
+#endif
 }
 
 }  // namespace zip

@@ -28,6 +28,10 @@ std::string ExtractFileExt(std::string_view path);
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // Drive part: "X:" or "\\server\share" (Windows style; on POSIX native paths there is none).
 std::string ExtractFileDrive(std::string_view path, PathStyle style = PathStyle::Native);
+// True when both texts name the same file by the platform's rule: without regard to case on
+// Windows, exactly on POSIX (where "A.zip" and "a.zip" are two files).
+bool SameFileName(std::string_view a, std::string_view b);
+
 std::string IncludeTrailingPathDelimiter(std::string_view path);
 std::string ExcludeTrailingPathDelimiter(std::string_view path);
 // Joins a folder and a name with exactly one separator between them.

@@ -170,7 +170,7 @@ void TZipReader::Assign(const TZipReader& s) {
 }
 
 void TZipReader::SetZipName(const std::string& value) {
-  if (SameText(value, zipName_)) return;
+  if (SameFileName(value, zipName_)) return;
   std::string name = value;
   if (EndsWith(name, "?")) {
     std::string folder = ExtractFilePath(name.substr(0, name.size() - 1));

@@ -71,7 +71,7 @@ class TZipReader : public TZipCipher {
 
   // --- Published properties ---
   const std::string& ZipName() const { return zipName_; }
-  // A name equal to the current one (ignoring case) changes nothing; a name ending with "?"
+  // A name naming the current file (SameFileName) changes nothing; a name ending with "?"
   // asks for the archive through the file dialog (EUserCanceled "User canceled setting zip file
   // name." when cancelled); any other name forgets the loaded directory.
   virtual void SetZipName(const std::string& name);

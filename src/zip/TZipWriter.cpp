@@ -136,7 +136,7 @@ void TZipWriter::SetStoreVolumes(bool on) {
 }
 
 void TZipWriter::SetZipName(const std::string& name) {
-  if (SameText(name, zipName_)) return;
+  if (SameFileName(name, zipName_)) return;
   if (endCentral_.CommentChanged && !Trim(zipName_).empty()) {
     FilesList.clear();
     ZipCore(false);
@@ -203,7 +203,7 @@ void TZipWriter::Gather(Run& run) {
       if (ExtractFilePath(line).empty()) line = rootDir_ + line;
       if (Excluded(line)) continue;
       // The archive being updated is never packed into itself.
-      if (SameText(line, zipName_) || SameFile(line, zipName_)) continue;
+      if (SameFileName(line, zipName_) || SameFile(line, zipName_)) continue;
       if (!FileExists(line)) {
         if (OnNoSuchFile) OnNoSuchFile(*this, line);
         continue;
@@ -240,7 +240,7 @@ void TZipWriter::Gather(Run& run) {
       }
       if (Excluded(name)) continue;
       Pump();
-      if (SameText(name, zipName_) || SameFile(name, zipName_)) continue;
+      if (SameFileName(name, zipName_) || SameFile(name, zipName_)) continue;
       if (!inArchive(name)) continue;
       FilesList.push_back(name);
       run.totalBytes += size;
