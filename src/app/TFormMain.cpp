@@ -378,59 +378,57 @@ void TFormMain::SpNewClick() {
   LoadGlobalSettings();
 }
 
-void TFormMain::SpRenameClick() {
-  const std::string current = zip::Trim(ProjectBoxText());
-  if (current.empty()) return;
-  auto name = AskProjectName(this, kRenameCaption, current);
-  if (!name) return;
+std::optional<std::string> TFormMain::AskFreeProjectName(const QString& caption,
+                                                         const std::string& current,
+                                                         const std::string& proposed) {
+  auto name = AskProjectName(this, caption, proposed);
+  if (!name) return std::nullopt;
   switch (core::CheckNewProjectName(settings_.projects, current, *name)) {
     case core::NewNameCheck::Taken:
       zip::ShowMessageBox(core::kProjectNameExists, S(windowTitle()), zip::MsgKind::Error,
                           zip::MsgButtons::OK);
-      return;
+      return std::nullopt;
     case core::NewNameCheck::SameProject:
-      return;
+      return std::nullopt;
     case core::NewNameCheck::Free:
       break;
   }
-  backupTab_->ReadInto(tab_);
-  const std::string listed = *core::FindProject(settings_.projects, current);
-  if (auto message = core::RenameProject(folder_, settings_.projects, listed, *name, tab_)) {
-    prompts_.ShowError(*message);
-    return;
-  }
-  FillProjectBox(*name);
+  return name;
+}
+
+void TFormMain::ShowSavedProject(const std::string& name) {
+  FillProjectBox(name);
   RebuildBackupMenu();
   backupTab_->Show(tab_);
   SetBrowseMode(true);
   RefreshSchedule();
 }
 
+void TFormMain::SpRenameClick() {
+  const std::string current = zip::Trim(ProjectBoxText());
+  if (current.empty()) return;
+  auto name = AskFreeProjectName(kRenameCaption, current, current);
+  if (!name) return;
+  backupTab_->ReadInto(tab_);
+  const std::string listed = *core::FindProject(settings_.projects, current);
+  if (auto message = core::RenameProject(folder_, settings_.projects, listed, *name, tab_)) {
+    prompts_.ShowError(*message);
+    return;
+  }
+  ShowSavedProject(*name);
+}
+
 void TFormMain::spCopyClick() {
   const std::string current = zip::Trim(ProjectBoxText());
   if (current.empty()) return;
-  auto name = AskProjectName(this, kCopyCaption, "Copy of " + current);
+  auto name = AskFreeProjectName(kCopyCaption, current, "Copy of " + current);
   if (!name) return;
-  switch (core::CheckNewProjectName(settings_.projects, current, *name)) {
-    case core::NewNameCheck::Taken:
-      zip::ShowMessageBox(core::kProjectNameExists, S(windowTitle()), zip::MsgKind::Error,
-                          zip::MsgButtons::OK);
-      return;
-    case core::NewNameCheck::SameProject:
-      return;
-    case core::NewNameCheck::Free:
-      break;
-  }
   backupTab_->ReadInto(tab_);
   if (auto message = core::CopyProject(folder_, settings_.projects, *name, tab_)) {
     prompts_.ShowError(*message);
     return;
   }
-  FillProjectBox(*name);
-  RebuildBackupMenu();
-  backupTab_->Show(tab_);
-  SetBrowseMode(true);
-  RefreshSchedule();
+  ShowSavedProject(*name);
 }
 
 void TFormMain::SpDeleteClick() {

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/ActivityLog.h"
 #include "core/BackupRun.h"
@@ -104,6 +105,12 @@ class TFormMain : public QMainWindow, public RestoreTabHost {
   void BuildMenus();
   void BuildTray();
   void FillProjectBox(const std::string& current);
+  // After a rename or copy: the box with name current, the tray menu, browse mode, schedules.
+  void ShowSavedProject(const std::string& name);
+  // Asks for a project name in the name dialog; the trimmed name when no other project has it
+  // ("Project Name exists,Rename fail!" when one does), nothing otherwise.
+  std::optional<std::string> AskFreeProjectName(const QString& caption, const std::string& current,
+                                                const std::string& proposed);
   void ApplyControlStates();
   // Runs fn and shows an error it throws as the default error report does.
   void Guarded(const std::function<void()>& fn);

@@ -1,5 +1,6 @@
-// Helpers of the dialog tests: a temporary data folder, a recorder that answers message boxes,
-// and driving a modal dialog from the event loop without ever waiting for a person.
+// Helpers of the GUI tests: files written and read whole, a temporary data folder, a recorder
+// that answers message boxes, and driving a modal dialog from the event loop without ever waiting
+// for a person.
 #pragma once
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +21,17 @@
 #include "zip/Prompts.h"
 
 namespace testsupport {
+
+// Writes text to path, creating its folders.
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // A fresh data folder made current for the lifetime of the object.
 class TempDataFolder {

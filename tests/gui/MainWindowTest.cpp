@@ -4,6 +4,8 @@
 // source-list buttons; the schedule timer's ticks.
 #include <QtTest>
 
+#include "DialogTestSupport.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -28,20 +30,8 @@
 #include "zip/Prompts.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-}  // namespace
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 class MainWindowTest : public QObject {
   Q_OBJECT

@@ -2,6 +2,8 @@
 // default restore folder, restores in the overwrite modes, a wrong password, copy, delete, open.
 #include <QtTest>
 
+#include "DialogTestSupport.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -23,18 +25,10 @@
 #include "zip/TZipWriter.h"
 
 namespace fs = std::filesystem;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void SetMTime(const std::string& path, int year, int month, int day, int h, int m, int s) {
   const auto dt = zip::DateTime::FromParts(year, month, day, h, m, s);
