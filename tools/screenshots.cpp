@@ -3,6 +3,7 @@
 // Usage: ovaruz-screenshots DATA_FOLDER OUTPUT_FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -28,6 +29,16 @@ int main(int argc, char** argv) {
     for (int k = 0; k < 20; ++k) QApplication::processEvents();
     window.grab().save(out + "/" + names[i] + ".png");
   }
+  QMenu* tray = window.TrayMenu();
+  tray->popup(QPoint(40, 40));
+  QMenu* projects = tray->findChild<QMenu*>("menuBackup");
+  tray->setActiveAction(projects->menuAction());
+  projects->popup(QPoint(40 + tray->width(), 80));
+  for (int k = 0; k < 20; ++k) QApplication::processEvents();
+  tray->grab().save(out + "/tray-menu.png");
+  projects->grab().save(out + "/tray-projects.png");
+  projects->hide();
+  tray->hide();
   window.SpEditClick();
   pages->setCurrentIndex(0);
   QApplication::processEvents();
