@@ -73,7 +73,7 @@ std::optional<std::string> AskWithFileDialog(const zip::FileDialogRequest& reque
     if (chosen.isEmpty()) return std::nullopt;
     return S(chosen);
   }
-  if (request.filter.empty()) {
+  if (request.kind == zip::FileDialogRequest::Kind::OpenFiles) {
     const QStringList chosen = QFileDialog::getOpenFileNames(parent, title, dir);
     if (chosen.isEmpty()) return std::nullopt;
     return S(chosen.join(QLatin1Char('\n')));

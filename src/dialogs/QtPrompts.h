@@ -13,10 +13,10 @@
 
 namespace gui {
 
-// Installs QMessageBox and QFileDialog handlers for zip::ShowMessageBox and zip::AskForPath. A
-// file-open request with a filter ("Name|*.ext;*.ext2|...") chooses one existing file; one without
-// a filter chooses one or more existing files, answered as their paths joined by '\n' (see
-// SplitChosenFiles). A folder request chooses an existing folder.
+// Installs QMessageBox and QFileDialog handlers for zip::ShowMessageBox and zip::AskForPath. An
+// OpenFile request chooses one existing file (filter "Name|*.ext;*.ext2|..."), an OpenFiles
+// request one or more, answered as their paths joined by '\n' (see SplitChosenFiles), a Folder
+// request an existing folder.
 void InstallQtDialogHandlers();
 
 // The file-open filter "Name|*.ext|..." as a QFileDialog filter ("Name (*.ext);;...").

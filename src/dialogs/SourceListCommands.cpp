@@ -69,7 +69,7 @@ void AddEntryByWildcard(QListWidget* list) {
 
 void AddEntriesByFileName(QListWidget* list) {
   zip::FileDialogRequest request;
-  request.kind = zip::FileDialogRequest::Kind::OpenFile;
+  request.kind = zip::FileDialogRequest::Kind::OpenFiles;
   request.title = "Select files by filename";
   const std::optional<std::string> answer = zip::AskForPath(request);
   if (!answer) return;

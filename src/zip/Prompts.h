@@ -29,7 +29,8 @@ MsgResult ShowMessageBox(const std::string& text, const std::string& caption, Ms
 // A file-open or folder choice: title, filter ("Name|*.ext|..."), initial folder. The answer is
 // the chosen path, or nothing when the user cancels.
 struct FileDialogRequest {
-  enum class Kind { OpenFile, Folder } kind = Kind::OpenFile;
+  // OpenFiles: one or more existing files, answered as their paths joined by "\n".
+  enum class Kind { OpenFile, OpenFiles, Folder } kind = Kind::OpenFile;
   std::string title;
   std::string filter;
   std::string initialDir;

@@ -67,7 +67,9 @@ class WizardTest : public QObject {
     QCOMPARE(boxes.Take(), std::vector<std::string>{"Please select files to backup"});
     QCOMPARE(w.Step(), 2);
     zip::SetFileDialogHandler([](const zip::FileDialogRequest& r) -> std::optional<std::string> {
-      if (r.title != "Select files by filename" || !r.filter.empty()) return std::nullopt;
+      if (r.title != "Select files by filename" ||
+          r.kind != zip::FileDialogRequest::Kind::OpenFiles)
+        return std::nullopt;
       return std::string("/data/b.txt\n/data/a.txt\n/data/c.txt");
     });
     Child<QToolButton>(&w, "SpeedButton2")->click();
