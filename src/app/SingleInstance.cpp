@@ -18,21 +18,22 @@ QString SingleInstance::KeyFor(const std::string& dataFolder) {
 
 SingleInstance::SingleInstance(const std::string& dataFolder, QObject* parent) : QObject(parent) {
   const QString key = KeyFor(dataFolder);
-  {
-    QLocalSocket probe;
-    probe.connectToServer(key);
-    if (probe.waitForConnected(500)) {
-      probe.write("show\n");
-      probe.waitForBytesWritten(500);
-      probe.disconnectFromServer();
-      return;
-    }
-  }
-  // Nobody answers: a socket file left by a crashed instance is stale.
-  QLocalServer::removeServer(key);
   server_ = new QLocalServer(this);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   first_ = server_->listen(key);
+  if (!first_) {
+    // The name is taken: either a running instance answers, or a crashed one left its socket.
+    QLocalSocket probe;
+    probe.connectToServer(key);
+    if (probe.waitForConnected(1000)) {
+      probe.write("show\n");
+      probe.waitForBytesWritten(1000);
+      probe.disconnectFromServer();
+      return;
+    }
+    QLocalServer::removeServer(key);
+    first_ = server_->listen(key);
+  }
   connect(server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* peer = server_->nextPendingConnection()) {
       connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);

@@ -168,6 +168,7 @@ QWidget* TBackupTab::BuildSource() {
   grid->setRowStretch(5, 2);
 
   connect(CheckBoxAddNewer, &QCheckBox::toggled, this, [this] { ApplyEnabling(); });
+  connect(CheckBoxToday, &QCheckBox::toggled, this, [this] { ApplyEnabling(); });
   return GroupSource;
 }
 
@@ -207,7 +208,6 @@ QWidget* TBackupTab::BuildDestination() {
 
   EditFilename = new QLineEdit(GroupDes);
   EditFilename->setObjectName("EditFilename");
-  EditFilename->setReadOnly(true);
   SpSelectDirectory = SmallButton(GroupDes, "SpSelectDirectory", "Select directory to save",
                                   QIcon(":/icons/folder.svg"));
   grid->addWidget(new QLabel("Filename:", GroupDes), 3, 0);
@@ -308,13 +308,17 @@ QWidget* TBackupTab::BuildSchedule() {
   grid->addWidget(radioNone, 0, 0);
   grid->addWidget(radioOnce, 1, 0);
   grid->addWidget(DateTimePicker1, 1, 1);
-  grid->addWidget(new QLabel("later", GroupSche), 1, 2);
+  auto* later = new QLabel("later", GroupSche);
+  later->setObjectName("Label12");
+  grid->addWidget(later, 1, 2);
   grid->addWidget(radioDaily, 2, 0);
   grid->addWidget(SpinEditNumber, 2, 1);
   grid->addWidget(cbhour, 2, 2);
   grid->addWidget(radioWeekly, 3, 0);
   grid->addWidget(cbWeekly, 3, 1);
-  grid->addWidget(new QLabel("12:00:00", GroupSche), 3, 2);
+  auto* noon = new QLabel("12:00:00", GroupSche);
+  noon->setObjectName("Label13");
+  grid->addWidget(noon, 3, 2);
   grid->setColumnStretch(3, 1);
   grid->setRowStretch(4, 1);
   for (QRadioButton* r : {radioNone, radioOnce, radioDaily, radioWeekly})

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
@@ -118,7 +119,6 @@ TFormMain::TFormMain(const core::DataFolder& folder, std::function<zip::DateTime
   ApplyControlStates();
   adjustSize();
   setFixedSize(sizeHint().expandedTo(QSize(779, 543)));
-  if (startMinimized_) setWindowState(Qt::WindowMinimized);
 }
 
 TFormMain::~TFormMain() = default;
@@ -129,7 +129,9 @@ void TFormMain::BuildToolBar() {
   bar->setMovable(false);
   bar->setFloatable(false);
   bar->setContextMenuPolicy(Qt::PreventContextMenu);
-  bar->addWidget(new QLabel(" Project: ", bar));
+  auto* label = new QLabel("Project:", bar);
+  label->setContentsMargins(4, 0, 4, 0);
+  bar->addWidget(label);
   comboProject = new QComboBox(bar);
   comboProject->setObjectName("comboProject");
   comboProject->setMinimumWidth(200);
@@ -284,6 +286,11 @@ void TFormMain::LoadGlobalSettings() {
   comboProjectChange();
 }
 
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
 void TFormMain::FormShow() {
   const QRect screen = this->screen()->geometry();
   move(screen.x() + (screen.width() - frameGeometry().width()) / 2,
@@ -325,6 +332,7 @@ void TFormMain::comboProjectChange() {
   core::LoadProject(folder_, ProjectBoxText(), settings_, Now(), model);
   tab_ = model;
   backupTab_->Show(model);
+  PageControl1->setCurrentIndex(0);
 }
 
 void TFormMain::ApplyControlStates() {
@@ -341,7 +349,7 @@ void TFormMain::ApplyControlStates() {
   SpExit->setEnabled(!busy_);
   PageControl1->setEnabled(!busy_);
   backupTab_->SetGroupsEnabled(editMode_);
-  for (QAction* item : menuBackup->actions()) item->setEnabled(browse);
+  for (QAction* item : menuBackup->actions()) item->setEnabled(!busy_);
 }
 
 void TFormMain::SetBrowseMode(bool browse) {
@@ -467,28 +475,40 @@ void TFormMain::EnableRunControls(bool enabled) {
   ApplyControlStates();
   if (busy_ && !wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
   if (!busy_ && wasBusy) QApplication::restoreOverrideCursor();
+  // An exit asked for during the run happens now that it has ended.
+  if (!busy_ && closeAfterRun_) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 core::BackupOutcome TFormMain::SpStartClick() {
-  if (busy_ || comboProject->count() == 0) return core::BackupOutcome::NotStarted;
+  if (busy_ || runStarting_ || comboProject->count() == 0) return core::BackupOutcome::NotStarted;
+  // From the first question to the last message no other run may start: the timer and the tray
+  // keep working while those boxes are open.
+  runStarting_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{runStarting_};
   const int page = PageControl1->currentIndex();
+  const std::string project = ProjectBoxText();
   backupTab_->ReadInto(tab_);
   core::BackupTabModel run = tab_;
   const core::BackupResult result =
-      core::RunBackup(folder_, ProjectBoxText(), settings_, run, prompts_, RunHooks());
-  tab_ = run;
-  backupTab_->Show(tab_);
+      core::RunBackup(folder_, project, settings_, run, prompts_, RunHooks());
+  if (ProjectBoxText() == project) {
+    tab_ = run;
+    backupTab_->Show(tab_);
+  } else {
+    comboProjectChange();
+  }
   Guarded([this] { LoadLog(); });
   PageControl1->setCurrentIndex(page);
   if (page == 1) Guarded([this] { restoreTab_->PageControl1Change(); });
-  if (closeAfterRun_) QTimer::singleShot(0, this, [this] { close(); });
   return result.outcome;
 }
 
 void TFormMain::SpRestoreClick() {
-  if (busy_) return;
+  if (busy_ || runStarting_) return;
   Guarded([this] { restoreTab_->SpRestoreClick(); });
-  if (closeAfterRun_) QTimer::singleShot(0, this, [this] { close(); });
 }
 
 // ---------------------------------------------------------------- log

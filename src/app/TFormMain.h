@@ -77,6 +77,8 @@ class TFormMain : public QMainWindow, public RestoreTabHost {
   void ShowSchedulingState();
   void RebuildBackupMenu();
   void BackupMenuItemClick(const std::string& project);
+  // Makes the listed project current and loads it.
+  void MakeProjectCurrent(const std::string& project);
   void OpenMainWindow1Click();
   const core::ScheduleTable& ScheduleTable() const { return table_; }
   QTimer* Timer() const { return Timer1; }
@@ -99,6 +101,8 @@ class TFormMain : public QMainWindow, public RestoreTabHost {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // Centres the window each time it is shown.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildToolBar();
@@ -126,6 +130,7 @@ class TFormMain : public QMainWindow, public RestoreTabHost {
   bool editMode_ = false;
   bool busy_ = false;
   bool closeAfterRun_ = false;
+  bool runStarting_ = false;  // a backup is between its question and its last message
   bool startMinimized_ = false;
   bool loadingBox_ = false;
 

@@ -73,12 +73,10 @@ void TFormMain::Timer1Timer() {
   core::TickGate gate;
   gate.schedulingEnabled = spEnable->isChecked();
   gate.editMode = editMode_;
-  gate.runBusy = busy_;
+  gate.runBusy = busy_ || runStarting_ || closeAfterRun_;
   core::RunScheduleTick(table_, gate, [this] { return Now(); }, settings_.projects,
                         settings_.promptBeforeBackup, [this](const std::string& project) {
-                          comboProject->setCurrentIndex(
-                              comboProject->findText(Q(project), Qt::MatchFixedString));
-                          PageControl1->setCurrentIndex(0);
+                          MakeProjectCurrent(project);
                           return SpStartClick() != core::BackupOutcome::Invalid;
                         });
 }
@@ -118,10 +116,24 @@ void TFormMain::RebuildBackupMenu() {
   ApplyControlStates();
 }
 
-void TFormMain::BackupMenuItemClick(const std::string& project) {
-  if (busy_ || editMode_) return;
+void TFormMain::MakeProjectCurrent(const std::string& project) {
+  // Loaded from the file even when it is current already: another program may have moved its
+  // running number on.
+  loadingBox_ = true;
   comboProject->setCurrentIndex(comboProject->findText(Q(project), Qt::MatchFixedString));
-  PageControl1->setCurrentIndex(0);
+  loadingBox_ = false;
+  comboProjectChange();
+}
+
+void TFormMain::BackupMenuItemClick(const std::string& project) {
+  if (busy_ || runStarting_) return;
+  if (editMode_) {
+    // Loading the chosen project would throw the unsaved edits away.
+    zip::ShowMessageBox("Please save or cancel the project being edited first.",
+                        S(windowTitle()), zip::MsgKind::Information, zip::MsgButtons::OK);
+    return;
+  }
+  MakeProjectCurrent(project);
   SpStartClick();
 }
 

@@ -22,6 +22,5 @@ int main(int argc, char** argv) {
     window.showMinimized();
   else
     window.show();
-  window.FormShow();
   return QApplication::exec();
 }

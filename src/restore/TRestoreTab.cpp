@@ -112,7 +112,7 @@ QToolButton* BrowseButton(const char* name, QWidget* parent) {
 }  // namespace
 
 TRestoreTab::TRestoreTab(RestoreTabHost& host, QWidget* parent) : QWidget(parent), host_(host) {
-  setObjectName(QStringLiteral("TabSheetRestore"));
+  setObjectName(QStringLiteral("TabRestore"));
   listReader_.SortMode = zip::ByName;
   ZipReader1.SortMode = zip::ByName;
 

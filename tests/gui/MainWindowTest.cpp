@@ -6,7 +6,10 @@
 
 #include "DialogTestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QTimeEdit>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -266,6 +269,60 @@ class MainWindowTest : public QObject {
     QCOMPARE(tab->ListboxBackup->count(), 2);
     w->SpSaveClick();
     QVERIFY(Ini().find("Backup Directory Count=2") != std::string::npos);
+  }
+
+  // "Only files newer than" enables "Use last backup date"; that one, when checked, fixes both
+  // pickers to the last backup's time.
+  void newerFilesInputs_data() {
+    QTest::addColumn<bool>("newer");
+    QTest::addColumn<bool>("today");
+    QTest::addColumn<bool>("todayEnabled");
+    QTest::addColumn<bool>("pickersEnabled");
+    QTest::newRow("off") << false << false << false << false;
+    QTest::newRow("threshold") << true << false << true << true;
+    QTest::newRow("last backup") << true << true << true << false;
+    QTest::newRow("last backup, filter off") << false << true << false << false;
+  }
+  void newerFilesInputs() {
+    QFETCH(bool, newer);
+    QFETCH(bool, today);
+    WriteProjects();
+    auto w = Start();
+    w->SpEditClick();
+    gui::TBackupTab* tab = w->BackupTabWidget();
+    tab->CheckBoxAddNewer->setChecked(newer);
+    tab->CheckBoxToday->setChecked(today);
+    QTEST(tab->CheckBoxToday->isEnabled(), "todayEnabled");
+    QTEST(tab->DateTimePickerToday->isEnabled(), "pickersEnabled");
+    QTEST(tab->DateTimePickerTime->isEnabled(), "pickersEnabled");
+  }
+
+  // A run from the tray loads the project from the file first, even when it is current; while a
+  // run waits at its question, another run asked for from the tray does not start.
+  void trayRunsReloadAndWait() {
+    WriteProjects();
+    auto w = Start();
+    WriteText(Home() + "project.ini",
+              [&] {
+                std::string ini = Ini();
+                ini.replace(ini.find("Value=6"), 7, "Value=20");
+                return ini;
+              }());
+    w->BackupMenuItemClick("docs");
+    QVERIFY(fs::exists(Out() + "docs-21.zip"));
+
+    w->Settings().promptBeforeBackup = true;
+    zip::SetMessageBoxHandler([&](const std::string& text, const std::string&, zip::MsgKind,
+                                  zip::MsgButtons) {
+      boxes_.push_back(text);
+      if (text.find("'Docs'") != std::string::npos) w->BackupMenuItemClick("Photos");
+      return zip::MsgResult::Yes;
+    });
+    QCOMPARE(w->SpStartClick(), core::BackupOutcome::Succeeded);
+    QVERIFY(fs::exists(Out() + "docs-22.zip"));
+    QVERIFY(!fs::exists(Out() + "photos.zip"));
+    QCOMPARE(Find<QComboBox>(w.get(), "comboProject")->currentText(), QString("Docs"));
+    QCOMPARE(w->BackupTabWidget()->EditPrefix->text(), QString("docs-"));
   }
 
   // The timer's tick: a project due in the past runs, strictly later only; edit mode and the

@@ -218,7 +218,7 @@ class RestoreTabTest : public QObject {
   }
 
   void startsWithDefaults() {
-    QCOMPARE(tab_->objectName(), QString("TabSheetRestore"));
+    QCOMPARE(tab_->objectName(), QString("TabRestore"));
     QCOMPARE(Find<QLabel>("LabelZipNumber")->text(), QString("(Total 0 files)"));
     QCOMPARE(Find<QLabel>("LabelfileNumber")->text(), QString("(Total 0 files)"));
     QVERIFY(Find<QLineEdit>("DirectoryView")->isReadOnly());
