@@ -19,7 +19,8 @@ QString SingleInstance::KeyFor(const std::string& dataFolder) {
 SingleInstance::SingleInstance(const std::string& dataFolder, QObject* parent) : QObject(parent) {
   const QString key = KeyFor(dataFolder);
   server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  // Default socket options: with access options Qt replaces an existing socket file instead of
+  // failing, and a second instance would take the name from the first.
   first_ = server_->listen(key);
   if (!first_) {
     // The name is taken: either a running instance answers, or a crashed one left its socket.
