@@ -83,6 +83,7 @@ TFormMain::TFormMain(const core::DataFolder& folder, std::function<zip::DateTime
   backupTab_ = new TBackupTab(settings_, [this] { return Now(); }, PageControl1);
   backupTab_->onSelectDirectory = [this] { SpSelectDirectoryClick(); };
   restoreTab_ = new TRestoreTab(*this, PageControl1);
+  restoreTab_->onRestoreRequested = [this] { SpRestoreClick(); };
   logGrid_ = new TLogGrid(PageControl1);
   logGrid_->onClearAll = [this] { Clearalllog1Click(); };
   auto* logPage = new QWidget(PageControl1);
@@ -502,13 +503,16 @@ core::BackupOutcome TFormMain::SpStartClick() {
   }
   Guarded([this] { LoadLog(); });
   PageControl1->setCurrentIndex(page);
-  if (page == 1) Guarded([this] { restoreTab_->PageControl1Change(); });
+  if (page == 1) Guarded([this] { restoreTab_->Refresh(); });
   return result.outcome;
 }
 
 void TFormMain::SpRestoreClick() {
   if (busy_ || runStarting_) return;
+  // Like a backup: no scheduled or tray run starts between the question and the last message.
+  runStarting_ = true;
   Guarded([this] { restoreTab_->SpRestoreClick(); });
+  runStarting_ = false;
 }
 
 // ---------------------------------------------------------------- log

@@ -66,6 +66,11 @@ RestoreResult RunRestore(const DataFolder& folder, int logCount, const std::stri
     prompts.ShowInformation("No Zip file to restore!");
     return result;
   }
+  if (zip::Trim(options.extractTo).empty()) {
+    // An empty destination would mean the current folder of whatever started the program.
+    prompts.ShowInformation("Please select the folder to extract to!");
+    return result;
+  }
   if (confirm &&
       !prompts.AskYesNo(RestoreConfirmationText(fileName, options), QuestionKind::Warning))
     return result;
@@ -95,9 +100,12 @@ RestoreResult RunRestore(const DataFolder& folder, int logCount, const std::stri
         ++result.failedEntries;
       };
     } catch (const std::exception& e) {
+      // The reader could not be set up (a cancelled folder choice, for one): nothing ran.
+      prompts.ReportError(e.what());
       result.error = e.what();
+      return result;
     }
-    if (result.error.empty()) {
+    {
       hooks.EnableRunControls(false);
       try {
         result.extracted = reader.UnZip();

@@ -306,7 +306,12 @@ void TRestoreTab::BuildPopupMenu() {
   connect(OpenZipFile1, &QAction::triggered, this, [this] { StringGridZipfilenameDblClick(); });
   connect(MenuCopy, &QAction::triggered, this, [this] { MenuCopyClick(); });
   connect(menuDelete, &QAction::triggered, this, [this] { menuDeleteClick(); });
-  connect(menuRestore, &QAction::triggered, this, [this] { SpRestoreClick(); });
+  connect(menuRestore, &QAction::triggered, this, [this] {
+    if (onRestoreRequested)
+      onRestoreRequested();
+    else
+      SpRestoreClick();
+  });
   connect(PopupMenuString, &QMenu::aboutToShow, this, [this] { PopupMenuStringPopup(); });
   PopupMenuStringPopup();
 }

@@ -39,6 +39,9 @@ class TRestoreTab : public QWidget {
   void Refresh();
   // The restore command: restores the archive of the current row after confirmation.
   void SpRestoreClick();
+  // When set, the pop-up item "Restore Zip File Selected to..." calls it instead of
+  // SpRestoreClick, so the main window's guards apply to both ways of starting a restore.
+  std::function<void()> onRestoreRequested;
 
   // Shows the entries of the archive named name in the folder field's folder.
   void ListArchiveContents(const std::string& name);

@@ -47,6 +47,17 @@ bool HasParentComponent(const std::string& path) {
 }
 
 // The canonical form of an existing folder, empty when it cannot be resolved.
+// The folder itself when it exists, else its nearest existing ancestor ("" for the current
+// folder).
+std::string NearestExistingFolder(std::string folder) {
+  while (!folder.empty() && !DirectoryExists(folder)) {
+    std::string parent = ExtractFilePath(ExcludeTrailingPathDelimiter(folder));
+    if (parent.size() >= folder.size()) return {};
+    folder = parent;
+  }
+  return folder;
+}
+
 std::string RealFolder(const std::string& folder) {
   char* real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
   if (!real) return {};
@@ -102,7 +113,9 @@ void ApplyAttributes(const std::string& path, const TZipHeaderInfo& e) {
 
 std::string TZipReader::DestinationFolder(const TZipHeaderInfo& e) const {
   std::string d = e.Directory();
-  if (!RecreateDirs || d.empty()) return IncludeTrailingPathDelimiter(destDir_);
+  // No destination means the current folder, never the file system's root.
+  if (!RecreateDirs || d.empty())
+    return destDir_.empty() ? std::string() : IncludeTrailingPathDelimiter(destDir_);
   if (!rootDir_.empty() && d.size() >= rootDir_.size() &&
       SameText(d.substr(0, rootDir_.size()), rootDir_))
     d.erase(0, rootDir_.size());
@@ -335,8 +348,24 @@ void TZipReader::ExtractEntry(int i) {
     return;
   }
   std::string folder = DestinationFolder(e);
+  if (realDestFor_ != destDir_) {
+    realDestFor_ = destDir_;
+    realDest_ = RealFolder(destDir_);
+  }
+  // Folders are created only where the part that already exists resolves inside the
+  // destination, so a symbolic link cannot lead the creation elsewhere.
+  auto leavesDestination = [&](const std::string& target) {
+    const std::string real = RealFolder(NearestExistingFolder(target));
+    return realDest_.empty() || real.empty() || !StartsWith(real, realDest_);
+  };
   if (e.FileName().empty()) {
-    if (RecreateDirs && !DirectoryExists(folder)) ForceDirectories(folder);
+    if (RecreateDirs && !DirectoryExists(folder)) {
+      if (leavesDestination(folder)) {
+        SkipEntry(srCreateFailed, storedName, i);
+        return;
+      }
+      ForceDirectories(folder);
+    }
     ++runCount_;
     return;
   }
@@ -346,14 +375,16 @@ void TZipReader::ExtractEntry(int i) {
   if (OnStartUnZip) OnStartUnZip(*this, i, fname, skip);
   if (skip) return;
   std::string outFolder = ExtractFilePath(fname);
-  if (!outFolder.empty() && !DirectoryExists(outFolder)) ForceDirectories(outFolder);
+  if (!outFolder.empty() && !DirectoryExists(outFolder)) {
+    if (leavesDestination(outFolder)) {
+      SkipEntry(srCreateFailed, fname, i);
+      return;
+    }
+    ForceDirectories(outFolder);
+  }
   // The resolved output folder must lie inside the resolved destination (symbolic links
   // included).
   // Resolved once per run for the destination and once per output folder in a row.
-  if (realDestFor_ != destDir_) {
-    realDestFor_ = destDir_;
-    realDest_ = RealFolder(destDir_);
-  }
   if (realOutFor_ != outFolder) {
     realOutFor_ = outFolder;
     realOut_ = RealFolder(outFolder);

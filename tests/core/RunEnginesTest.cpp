@@ -150,6 +150,13 @@ TEST(RestoreRun, ConfirmationNeverModeAndRememberedPassword) {
             "Overwrite Mode:      'Prompt Before  Overwrite'");
 
   zip::TZipReader reader;
+  core::RestoreOptions blank = options;
+  blank.extractTo = "  ";
+  EXPECT_EQ(core::RunRestore(f.folder, 50, "Proj", archive, blank, true, reader, f.prompts,
+                             f.hooks)
+                .outcome,
+            core::RestoreOutcome::NotStarted);
+  EXPECT_EQ(f.prompts.seen.back(), "info:Please select the folder to extract to!");
   f.prompts.seen.clear();
   f.prompts.answer = false;
   EXPECT_EQ(core::RunRestore(f.folder, 50, "Proj", archive, options, true, reader, f.prompts,

@@ -133,6 +133,8 @@ TEST(Extract, NothingLandsOutsideTheDestination) {
                 .Add({"../escape.txt", "evil"})
                 .Add({"a/../../escape2.txt", "evil"})
                 .Add({"link/inside.txt", "evil"})
+                .Add({"link/newdir/"})
+                .Add({"link/sub/deep.txt", "evil"})
                 .Add({"ok.txt", "fine"})
                 .Finish());
   fs::create_directories(f.tmp / "out");
@@ -144,10 +146,12 @@ TEST(Extract, NothingLandsOutsideTheDestination) {
   EXPECT_FALSE(fs::exists(f.tmp / "escape.txt"));
   EXPECT_FALSE(fs::exists(f.tmp / "escape2.txt"));
   EXPECT_FALSE(fs::exists(f.tmp / "elsewhere/inside.txt"));
+  // Not even a folder is made through the link.
+  EXPECT_TRUE(fs::is_empty(f.tmp / "elsewhere"));
   EXPECT_TRUE(fs::exists(f.Out("ok.txt")));
   EXPECT_EQ(std::count_if(f.events.begin(), f.events.end(),
                           [](const std::string& e) { return e.rfind("skip 3 ", 0) == 0; }),
-            3);
+            5);
 }
 
 TEST(Extract, OverwriteModes) {
