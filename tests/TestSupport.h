@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "zip/DateTime.h"
+
 namespace testsupport {
 
 // A fresh folder under the test temp folder, removed with everything in it at the end.
@@ -47,6 +49,11 @@ struct CommandResult {
   int status;
   std::string output;  // stdout and stderr together
 };
+
+// A local date-time from its fields; the fields must name a real moment.
+inline zip::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return zip::DateTime::FromParts(y, mo, d, h, mi, s).value();
+}
 
 // Runs a shell command and captures its output.
 inline CommandResult RunCommand(const std::string& command) {

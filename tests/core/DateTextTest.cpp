@@ -1,6 +1,8 @@
 // Tests of the date and time text forms: formatting, the midnight rule, parsing and its errors.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include <string>
 
 #include "core/DateText.h"
@@ -9,9 +11,7 @@
 namespace core {
 namespace {
 
-zip::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return *zip::DateTime::FromParts(y, mo, d, h, mi, s);
-}
+using testsupport::At;
 
 TEST(DateTextTest, FormatsAndLeavesOutMidnight) {
   EXPECT_EQ(FormatDateTime(At(2024, 7, 4, 9, 5, 3)), "2024-07-04 09:05:03");

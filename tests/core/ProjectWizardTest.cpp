@@ -18,9 +18,7 @@ using testsupport::TempDir;
 using testsupport::WriteFile;
 using Names = std::vector<std::string>;
 
-zip::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return zip::DateTime::FromParts(y, mo, d, h, mi, s).value();
-}
+using testsupport::At;
 
 // A wizard that passes every check, named name.
 WizardModel Filled(const std::string& name) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "core/IniDocument.h"
 #include "core/Schedule.h"
 
@@ -15,9 +16,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-zip::DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-  return zip::DateTime::FromParts(y, mo, d, h, mi, s).value();
-}
+using testsupport::At;
 
 // A Tuesday afternoon.
 const zip::DateTime kNow = At(2024, 3, 5, 15, 0, 0);
