@@ -5,11 +5,14 @@
 #include "zip/TZipWriterRun.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "zip/DosDateTime.h"
@@ -64,6 +67,13 @@ std::uint32_t DosTimeOf(const struct stat& st) {
 // "." and ".." components would make entries that other tools refuse or that climb out of the
 // destination when extracted: they are not stored (as other ZIP writers do); nor is a leading
 // separator.
+int AvailableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 std::string CleanStoredFolder(const std::string& folder) {
   std::string clean;
   std::size_t start = 0;
@@ -89,13 +99,14 @@ bool LooksLikeText(const std::uint8_t* data, std::size_t n) {
 }
 }  // namespace
 
-TZipWriter::TZipWriter() = default;
+TZipWriter::TZipWriter() : Threads(AvailableProcessors()) {}
 TZipWriter::~TZipWriter() = default;
 
 void TZipWriter::Assign(const TZipWriter& s) {
   if (&s == this) return;
   TZipReader::Assign(s);
   PackLevel = s.PackLevel;
+  Threads = s.Threads;
   recurse_ = s.recurse_;
   Dispose = s.Dispose;
   storePaths_ = s.storePaths_;
@@ -315,6 +326,10 @@ void TZipWriter::CompressFile(Run& run, int fd, TZipHeaderInfo& e) {
         WriteOut(run, out.data(), made);
         packed = static_cast<std::int64_t>(made);
       }
+    } else if (Threads > 1 &&
+               run.fileSize > static_cast<std::int64_t>(BlockDeflatePool::kBlockSize) &&
+               StartBlockPool(run)) {
+      packed = DeflateBlocks(run, fd, first, read);
     } else {
       std::size_t avail = first;
       bool eof = false;
@@ -340,6 +355,69 @@ void TZipWriter::CompressFile(Run& run, int fd, TZipHeaderInfo& e) {
   }
   e.CompressedSize = packed;
   e.UncompressedSize = read;
+}
+
+bool TZipWriter::StartBlockPool(Run& run) {
+  constexpr int kMostThreads = 64;
+  if (!run.blockPool && !run.blockPoolFailed) {
+    try {
+      run.blockPool =
+          std::make_unique<BlockDeflatePool>(std::min(Threads, kMostThreads), PackLevel);
+    } catch (const std::system_error&) {
+      run.blockPoolFailed = true;  // no thread to be had: the run goes on with one
+    }
+  }
+  return run.blockPool != nullptr;
+}
+
+std::int64_t TZipWriter::DeflateBlocks(Run& run, int fd, std::size_t first, std::int64_t& read) {
+  using Block = BlockDeflatePool::Block;
+  constexpr std::size_t kBlock = BlockDeflatePool::kBlockSize, kWindow = BlockDeflatePool::kWindow;
+  BlockDeflatePool& pool = *run.blockPool;
+  // However the entry ends, no worker still holds one of its blocks afterwards.
+  struct Finish {
+    BlockDeflatePool& pool;
+    ~Finish() { pool.Abandon(); }
+  } finish{pool};
+  std::int64_t packed = 0;
+  auto writeFront = [&] {
+    Block& b = pool.Front();
+    WriteOut(run, b.out.data(), b.packed);
+    packed += static_cast<std::int64_t>(b.packed);
+    pool.Release();
+  };
+  // Writing finished blocks makes room for the next one.
+  auto take = [&] {
+    Block* b;
+    while (!(b = pool.Take())) writeFront();
+    return b;
+  };
+  Block* cur = take();
+  cur->window = 0;
+  std::copy_n(run.inBuf.data(), first, cur->Data());
+  cur->size = first + ProgressRead(run, fd, cur->Data() + first, kBlock - first);
+  read = static_cast<std::int64_t>(cur->size);
+  // A block is known to be the last when it is short or the read after it finds the end, so the
+  // next block is read before the current one is submitted.
+  for (;;) {
+    Block* next = nullptr;
+    if (cur->size == kBlock) {
+      next = take();
+      std::copy_n(cur->Data() + kBlock - kWindow, kWindow, next->in.data());
+      next->window = kWindow;
+      next->size = ProgressRead(run, fd, next->Data(), kBlock);
+      read += static_cast<std::int64_t>(next->size);
+      if (next->size == 0) next = nullptr;  // stays taken until Abandon frees every block
+    }
+    cur->last = next == nullptr;
+    pool.Submit(cur);
+    if (!next) break;
+    cur = next;
+    // Keep the output flowing while reading ahead.
+    while (pool.Pending() && pool.Ready()) writeFront();
+  }
+  while (pool.Pending()) writeFront();
+  return packed;
 }
 
 bool TZipWriter::AddFile(Run& run, const std::string& name) {
@@ -605,6 +683,7 @@ int TZipWriter::ZipCore(bool raiseComplete) {
     else
       WriteSingle(run);
     run.deflater.reset();
+    run.blockPool.reset();
     for (const std::string& name : run.disposeList) {
       bool skip = false;
       if (OnDisposeFile) OnDisposeFile(*this, name, skip);

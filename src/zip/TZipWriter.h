@@ -52,6 +52,10 @@ class TZipWriter : public TZipReader {
 
   // --- Published properties; the setters keep the coupled options consistent ---
   int PackLevel = 6;  // 0: store every file; 1 to 9: deflate at that level
+  // Threads that deflate a file of more than one block (a block is 128 KiB), besides the
+  // calling thread, which reads, writes and raises every event. The default is the number of
+  // processors this process may run on; 1 or less deflates on the calling thread alone.
+  int Threads;
   bool Recurse() const { return recurse_; }
   void SetRecurse(bool on) { recurse_ = on; }
   bool Dispose = false;
@@ -116,6 +120,8 @@ class TZipWriter : public TZipReader {
   void WriteOut(Run& run, std::uint8_t* data, std::size_t n);
   std::size_t ProgressRead(Run& run, int fd, std::uint8_t* buf, std::size_t n);
   void CompressFile(Run& run, int fd, TZipHeaderInfo& entry);
+  bool StartBlockPool(Run& run);
+  std::int64_t DeflateBlocks(Run& run, int fd, std::size_t first, std::int64_t& read);
   void Register(Run& run, std::unique_ptr<TZipHeaderInfo> entry);
   void StartEndRecord(Run& run);
   void AddListedFiles(Run& run);

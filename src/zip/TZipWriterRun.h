@@ -8,6 +8,7 @@
 #include "zip/TEndCentral.h"
 #include "zip/TS_BufferStream.h"
 #include "zip/TSortedZip.h"
+#include "zip/TZipWriterBlocks.h"
 #include "zip/TZipWriter.h"
 #include "zip/Zlib.h"
 
@@ -26,6 +27,8 @@ struct TZipWriter::Run {
   std::vector<std::string> disposeList;
   int count = 0;
   std::unique_ptr<RawDeflater> deflater;
+  std::unique_ptr<BlockDeflatePool> blockPool;  // deflate on several threads, made when needed
+  bool blockPoolFailed = false;                 // no worker could be started: one thread
   std::vector<std::uint8_t> inBuf, outBuf;
   std::unique_ptr<TSortedZip> freshenView;
   // Multi-volume output.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <stdexcept>
 
 namespace zip {
 
@@ -96,6 +97,34 @@ bool RawDeflater::Deflate(const std::uint8_t* in, std::size_t inSize, std::size_
   produced += outBefore - z.avail_out;
   if (rc == Z_MEM_ERROR) throw std::bad_alloc();
   return rc == Z_STREAM_END;
+}
+
+std::size_t RawDeflater::DeflateBlock(const std::uint8_t* window, std::size_t windowSize,
+                                      const std::uint8_t* in, std::size_t inSize, bool last,
+                                      std::vector<std::uint8_t>& out) {
+  z_stream& z = state_->z;
+  if (inSize > kMaxChunk || windowSize > kMaxChunk) throw std::length_error("Block too large");
+  deflateReset(&z);
+  if (windowSize > 0 &&
+      deflateSetDictionary(&z, window, static_cast<uInt>(windowSize)) != Z_OK)
+    throw std::logic_error("Deflate refused the dictionary");
+  // Room for the worst case and the flush marker, so one call normally does it.
+  std::size_t room = deflateBound(&z, static_cast<uLong>(inSize)) + 16;
+  if (out.size() < room) out.resize(room);
+  z.next_in = const_cast<Bytef*>(in);
+  z.avail_in = static_cast<uInt>(inSize);
+  std::size_t produced = 0;
+  for (;;) {
+    z.next_out = out.data() + produced;
+    z.avail_out = static_cast<uInt>(std::min(out.size() - produced, kMaxChunk));
+    uInt before = z.avail_out;
+    int rc = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
+    produced += before - z.avail_out;
+    if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+    if (rc == Z_STREAM_ERROR) throw std::logic_error("Deflate stream error");
+    if (last ? rc == Z_STREAM_END : (z.avail_in == 0 && z.avail_out != 0)) return produced;
+    if (z.avail_out == 0) out.resize(out.size() * 2);
+  }
 }
 
 }  // namespace zip

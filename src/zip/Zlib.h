@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace zip {
 
@@ -45,6 +46,14 @@ class RawDeflater {
   // true once everything, with finish, has been flushed out.
   bool Deflate(const std::uint8_t* in, std::size_t inSize, std::size_t& consumed, bool finish,
                std::uint8_t* out, std::size_t outSize, std::size_t& produced);
+  // Compresses one block of a stream that is cut into blocks compressed independently: starts
+  // afresh with the window (the input just before the block, up to 32 KiB) as dictionary and
+  // ends with a sync flush, or with the end of the stream when last, so that the outputs of
+  // consecutive blocks concatenate into one stream. The output goes to the front of out, which
+  // grows as needed; returns its length.
+  std::size_t DeflateBlock(const std::uint8_t* window, std::size_t windowSize,
+                           const std::uint8_t* in, std::size_t inSize, bool last,
+                           std::vector<std::uint8_t>& out);
 
  private:
   struct State;
