@@ -328,6 +328,15 @@ QWidget* TBackupTab::BuildSchedule() {
   return GroupSche;
 }
 
+core::ScheduleInputs TBackupTab::CurrentScheduleInputs() const {
+  core::ScheduleInputs s;
+  s.mode = radioNone->isChecked() ? 3 : radioWeekly->isChecked() ? 2 : radioDaily->isChecked() ? 1 : 0;
+  s.timeOfDay = DateTimePicker1->time().msecsSinceStartOfDay() / 1000;
+  s.minutes = SpinEditNumber->value();
+  s.weekDay = cbWeekly->currentIndex();
+  return s;
+}
+
 void TBackupTab::RadioUseNoneClick() {
   ApplyEnabling();
   ComposeArchiveName();
@@ -385,11 +394,7 @@ void TBackupTab::Show(const core::BackupTabModel& m) {
   CheckBoxcomment->setChecked(m.checkBoxcomment);
   Editcomment->setText(Q(m.editcomment));
 
-  core::ScheduleInputs s;
-  s.mode = radioNone->isChecked() ? 3 : radioWeekly->isChecked() ? 2 : radioDaily->isChecked() ? 1 : 0;
-  s.timeOfDay = DateTimePicker1->time().msecsSinceStartOfDay() / 1000;
-  s.minutes = SpinEditNumber->value();
-  s.weekDay = cbWeekly->currentIndex();
+  core::ScheduleInputs s = CurrentScheduleInputs();
   core::LoadScheduleInputs(m.backupMode, m.startTimeOrIncrease, s);
   DateTimePicker1->setTime(QTime::fromMSecsSinceStartOfDay(static_cast<int>(s.timeOfDay) * 1000));
   SpinEditNumber->setValue(s.minutes);
@@ -426,11 +431,7 @@ void TBackupTab::ReadInto(core::BackupTabModel& m) const {
   m.checkBoxpath = CheckBoxpath->isChecked();
   m.checkBoxcomment = CheckBoxcomment->isChecked();
   m.editcomment = S(Editcomment->text());
-  core::ScheduleInputs s;
-  s.mode = radioNone->isChecked() ? 3 : radioWeekly->isChecked() ? 2 : radioDaily->isChecked() ? 1 : 0;
-  s.timeOfDay = DateTimePicker1->time().msecsSinceStartOfDay() / 1000;
-  s.minutes = SpinEditNumber->value();
-  s.weekDay = cbWeekly->currentIndex();
+  const core::ScheduleInputs s = CurrentScheduleInputs();
   core::StoreScheduleInputs(s, m.backupMode, m.startTimeOrIncrease);
   m.trackbar1.Set(Trackbar1->value());
   m.spStore.Set(spStore->value());

@@ -8,6 +8,7 @@
 
 #include "core/GlobalSettings.h"
 #include "core/ProjectRecord.h"
+#include "core/ScheduleInputs.h"
 #include "zip/DateTime.h"
 
 class QCheckBox;
@@ -79,6 +80,8 @@ class TBackupTab : public QWidget {
   QWidget* BuildSchedule();
   QWidget* ListButtons(QListWidget* list, const char* names[6]);
   void ApplyEnabling();
+  // What the schedule inputs show now.
+  core::ScheduleInputs CurrentScheduleInputs() const;
   void RadioUseNoneClick();
   void radioNoneClick();
 

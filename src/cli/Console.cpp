@@ -25,7 +25,9 @@ std::string Lines(const std::string& text) {
 }
 
 bool AskOnTerminal(const std::string& text) {
-  std::cerr << Lines(text).substr(0, Lines(text).size() - 1) << " [y/N] " << std::flush;
+  std::string question = Lines(text);
+  question.pop_back();  // the answer hint goes on the question's last line
+  std::cerr << question << " [y/N] " << std::flush;
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return answer == "y" || answer == "Y" || answer == "yes";

@@ -52,7 +52,7 @@ class StopSignals {
 };
 
 // What the schedule table is built from: the listed projects with their mode and parameter.
-std::string ScheduleInputs(const std::vector<std::string>& projects, const core::IniDocument& doc) {
+std::string ScheduleSignature(const std::vector<std::string>& projects, const core::IniDocument& doc) {
   std::string text;
   for (const std::string& name : projects) {
     const std::string section = core::ProjectSection(name);
@@ -96,9 +96,9 @@ int SchedulerCommand(const std::vector<std::string>& argv, std::ostream& out, st
   const core::DataFolder folder = core::DataFolder::Current();
   StopSignals signals;
   core::ScheduleTable table;
-  std::string inputs;
+  std::string signature;
   auto rebuild = [&](const core::GlobalSettings& settings, const core::IniDocument& doc) {
-    inputs = ScheduleInputs(settings.projects, doc);
+    signature = ScheduleSignature(settings.projects, doc);
     table = core::BuildScheduleTable(settings.projects, doc, zip::DateTime::Now());
     out << core::FormatDateAndTime(zip::DateTime::Now()) << "\tschedule\t" << table.size()
         << (table.size() == 1 ? " project" : " projects") << '\n';
@@ -122,7 +122,7 @@ int SchedulerCommand(const std::vector<std::string>& argv, std::ostream& out, st
 
     core::GlobalSettings settings = core::LoadGlobalSettings(folder);
     const core::IniDocument doc = core::IniFile(folder.ProjectIni()).Load();
-    if (ScheduleInputs(settings.projects, doc) != inputs) rebuild(settings, doc);
+    if (ScheduleSignature(settings.projects, doc) != signature) rebuild(settings, doc);
     bool prompt = settings.promptBeforeBackup;
     core::RunScheduleTick(
         table, core::TickGate{}, [] { return zip::DateTime::Now(); }, settings.projects, prompt,

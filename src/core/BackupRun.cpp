@@ -195,8 +195,7 @@ BackupResult RunBackup(const DataFolder& folder, const std::string& project,
         BackupSucceededText(project, zipName, result.sizeKb, result.skippedFiles),
         MessageKind::Information, kMessageSeconds);
     AppendLog(folder, settings.logCount, hooks.Now(), kOperateBackup, kStatusSucceeds, project,
-              zipName + "  " + std::to_string(result.sizeKb) + "Kb" +
-                  SkippedNote(result.skippedFiles));
+              ArchiveLogInfo(zipName, result.sizeKb * 1024) + SkippedNote(result.skippedFiles));
     RecordArchiveInRing(folder, project, suffix, run.spStore.value, zipName);
 
     const bool storeValue = suffix == ArchiveSuffix::Number;
